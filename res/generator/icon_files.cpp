@@ -27,7 +27,7 @@ void putPngChunk(std::vector<uint8_t>& out, const char type[5], const std::vecto
     const size_t typeStart = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
-    putBigEndian32(out, crc32(out.data() + typeStart, out.size() - typeStart));
+    putBigEndian32(out, checksumCrc32(out.data() + typeStart, out.size() - typeStart));
 }
 
 // Scanlines with filter type 0 in front of each row, RGBA byte order.

@@ -118,7 +118,7 @@ void putBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
 
 } // namespace
 
-uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc) {
+uint32_t checksumCrc32(const uint8_t* data, size_t size, uint32_t crc) {
     static const std::array<uint32_t, 256> table = [] {
         std::array<uint32_t, 256> t{};
         for (uint32_t n = 0; n < 256; ++n) {
@@ -133,7 +133,7 @@ uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc) {
     return ~crc;
 }
 
-uint32_t adler32(const uint8_t* data, size_t size, uint32_t adler) {
+uint32_t checksumAdler32(const uint8_t* data, size_t size, uint32_t adler) {
     constexpr uint32_t kModulus = 65521;
     uint32_t a = adler & 0xFFFFu;
     uint32_t b = adler >> 16;
@@ -169,6 +169,6 @@ std::vector<uint8_t> zlibCompress(const std::vector<uint8_t>& data) {
     writeLiteralLength(bits, 256); // end of block
     bits.flush();
 
-    putBigEndian32(out, adler32(data.data(), data.size()));
+    putBigEndian32(out, checksumAdler32(data.data(), data.size()));
     return out;
 }
