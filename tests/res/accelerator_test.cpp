@@ -33,13 +33,6 @@ TEST(AcceleratorTable, UnknownIdGivesNothing) {
     EXPECT_EQ(count, 0);
 }
 
-TEST(AcceleratorTable, IdentifiersHaveTheirFixedValues) {
-    EXPECT_EQ(IDR_MANIFEST, 1);
-    EXPECT_EQ(IDR_ACCELERATORS, 101);
-    EXPECT_EQ(IDI_TESSIVAR, 105);
-    EXPECT_EQ(IDM_EXIT, 40003);
-}
-
 RcScript read(const std::string& script) { return readRcScript(script, {{"ID_TABLE", 7}, {"ID_CMD", 0x9C43}}); }
 
 RcAccelerator onlyEntry(const std::string& line) {

@@ -86,9 +86,4 @@ TEST_F(CompiledResources, ManifestIsResourceOneVerbatim) {
     EXPECT_FALSE(manifest.empty());
 }
 
-TEST_F(CompiledResources, HoldsNoOtherResources) {
-    // One icon group with its four images, one accelerator table, one manifest.
-    EXPECT_EQ(resources.size(), 7u);
-}
-
 } // namespace

@@ -80,28 +80,12 @@ TEST_P(RingIcon, CoverageMatchesTheRingAreaWithSoftEdges) {
     EXPECT_GT(partial, n) << "edges are not antialiased";
 }
 
-TEST_P(RingIcon, IsTheDrawingAtItsSize) {
-    const std::vector<uint32_t> drawn = drawRingIcon(n);
-    EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), image.argb));
-}
-
 std::string sizeName(const ::testing::TestParamInfo<int>& info) {
     constexpr int kSizes[] = {256, 48, 32, 16};
     return "Size" + std::to_string(kSizes[info.param]);
 }
 
 INSTANTIATE_TEST_SUITE_P(EverySize, RingIcon, ::testing::Values(0, 1, 2, 3), sizeName);
-
-TEST(IconGroup, HoldsFourSizesLargestFirst) {
-    int count = 0;
-    const IconImage* images = findIconImages(IDI_TESSIVAR, &count);
-    ASSERT_NE(images, nullptr);
-    ASSERT_EQ(count, 4);
-    EXPECT_EQ(images[0].size, 256);
-    EXPECT_EQ(images[1].size, 48);
-    EXPECT_EQ(images[2].size, 32);
-    EXPECT_EQ(images[3].size, 16);
-}
 
 TEST(IconGroup, UnknownIdGivesNothing) {
     int count = 7;
