@@ -1,6 +1,7 @@
 #pragma once
 // A printf-formatted, aligned text label drawn with two FTGL fonts of one face.
 
+#include <cstddef>
 #include <cstdint>
 
 class FTPolygonFont;
@@ -16,6 +17,9 @@ enum TextStyle : uint32_t {
     StyleOutline = 2, // draw the outline pass after the fill
 };
 
+// The text of one print: at most 99 characters and the terminating zero.
+constexpr size_t kLabelTextSize = 100;
+
 struct TextLabel {
     FTPolygonFont* fillFont = nullptr;
     FTOutlineFont* outlineFont = nullptr;
@@ -28,7 +32,25 @@ struct TextLabel {
     bool drawBox = false;
     bool textFirst = false;
 
+    // Loads the system face, or the platform's fallback face where the system has none.
     void create(int32_t size, TextAlign alignment);
-    void print(float x, float y, const char* format, ...);
+    // Loads the face file at path; a face that fails to load leaves the label silent.
+    void createFromFile(const char* path, int32_t size, TextAlign alignment);
+    void print(float x, float y, const char* format, ...) __attribute__((format(printf, 4, 5)));
     void release();
 };
+
+// Where a label's text origin goes for an anchor and a text of width w and height h.
+struct LabelOrigin {
+    bool translate; // false for an unknown alignment: the text is drawn at the current origin
+    float x;
+    float y;
+};
+LabelOrigin labelOrigin(int32_t align, float x, float y, float w, float h);
+
+// Formats like snprintf into a label's buffer; longer output is cut to 99 characters.
+void formatLabelText(char (&text)[kLabelTextSize], const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// The face used where "c:/windows/Fonts/arial.ttf" does not exist; null when there is none.
+// Provided by the platform layer.
+const char* fallbackFaceFile();

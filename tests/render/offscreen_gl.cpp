@@ -1,0 +1,179 @@
+// EGL on Mesa's surfaceless platform: a 600 x 600 RGBA8 pbuffer with depth and a
+// compatibility context, made once for the test program.
+
+#include "offscreen_gl.h"
+
+#include <algorithm>
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+
+#include "render_hooks.h"
+#include "scene_pass.h"
+
+namespace {
+
+struct OffscreenContext {
+    EGLDisplay display = EGL_NO_DISPLAY;
+    EGLContext context = EGL_NO_CONTEXT;
+    EGLSurface surface = EGL_NO_SURFACE;
+};
+
+OffscreenContext offscreen;
+AngleGauge labelledBeforeContext;
+
+EGLDisplay surfacelessDisplay() {
+    const auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (!getPlatformDisplay) return EGL_NO_DISPLAY;
+    return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+}
+
+bool makeOffscreenContext(OffscreenContext& out) {
+    out.display = surfacelessDisplay();
+    if (out.display == EGL_NO_DISPLAY || !eglInitialize(out.display, nullptr, nullptr)) return false;
+    if (!eglBindAPI(EGL_OPENGL_API)) return false;
+    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                       EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
+                                       EGL_BLUE_SIZE,    8,               EGL_ALPHA_SIZE,      8,
+                                       EGL_DEPTH_SIZE,   24,              EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint configCount = 0;
+    if (!eglChooseConfig(out.display, configAttributes, &config, 1, &configCount) || configCount < 1) return false;
+    const EGLint surfaceAttributes[] = {EGL_WIDTH, kFrameSize, EGL_HEIGHT, kFrameSize, EGL_NONE};
+    out.surface = eglCreatePbufferSurface(out.display, config, surfaceAttributes);
+    out.context = eglCreateContext(out.display, config, EGL_NO_CONTEXT, nullptr);
+    if (out.surface == EGL_NO_SURFACE || out.context == EGL_NO_CONTEXT) return false;
+    return eglMakeCurrent(out.display, out.surface, out.surface, out.context);
+}
+
+// The program creates its labels during static construction, before any GL context.
+class OffscreenEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        createGaugeLabels(labelledBeforeContext, kTestFace);
+        ASSERT_TRUE(makeOffscreenContext(offscreen)) << "no EGL surfaceless context, error 0x" << std::hex
+                                                     << eglGetError();
+    }
+    void TearDown() override {
+        releaseGaugeLabels(labelledBeforeContext);
+        if (offscreen.display == EGL_NO_DISPLAY) return;
+        eglMakeCurrent(offscreen.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+        if (offscreen.context != EGL_NO_CONTEXT) eglDestroyContext(offscreen.display, offscreen.context);
+        if (offscreen.surface != EGL_NO_SURFACE) eglDestroySurface(offscreen.display, offscreen.surface);
+        eglTerminate(offscreen.display);
+    }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new OffscreenEnvironment);
+
+void setLabel(TextLabel& label, const char* face, int32_t size, TextAlign alignment, float r, float g, float b) {
+    label.createFromFile(face, size, alignment);
+    label.fillColor[0] = r;
+    label.fillColor[1] = g;
+    label.fillColor[2] = b;
+}
+
+// What the rendering context sets once after making the context current.
+void setFixedGlState() {
+    glFrontFace(GL_CCW);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glShadeModel(GL_SMOOTH);
+}
+
+} // namespace
+
+Rgb Frame::at(int x, int y) const {
+    const size_t i = (static_cast<size_t>(y) * kFrameSize + static_cast<size_t>(x)) * 4;
+    return {rgba[i], rgba[i + 1], rgba[i + 2]};
+}
+
+Frame readFrame() {
+    Frame frame;
+    frame.rgba.resize(static_cast<size_t>(kFrameSize) * kFrameSize * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kFrameSize, kFrameSize, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
+    return frame;
+}
+
+LitArea findPixels(const Frame& frame, Region region, const PixelTest& test) {
+    LitArea area;
+    for (int y = region.y0; y <= region.y1; ++y) {
+        for (int x = region.x0; x <= region.x1; ++x) {
+            if (!test(frame.at(x, y))) continue;
+            if (area.count == 0) area = {0, x, y, x, y};
+            ++area.count;
+            area.minX = std::min(area.minX, x);
+            area.maxX = std::max(area.maxX, x);
+            area.minY = std::min(area.minY, y);
+            area.maxY = std::max(area.maxY, y);
+        }
+    }
+    return area;
+}
+
+bool isBright(Rgb c) { return c.r > 128 || c.g > 128 || c.b > 128; }
+bool isDark(Rgb c) { return c.r < 64 && c.g < 64 && c.b < 64; }
+
+void createGaugeLabels(AngleGauge& g, const char* face) {
+    setLabel(g.fpsLabel, face, 22, AlignLeft, 0.2f, 1.0f, 0.4f);
+    setLabel(g.angleLabel, face, 15, AlignCenter, 1.0f, 1.0f, 1.0f);
+    setLabel(g.coordLabel, face, 14, AlignLeft, 1.0f, 1.0f, 1.0f);
+}
+
+void releaseGaugeLabels(AngleGauge& g) {
+    g.coordLabel.release();
+    g.angleLabel.release();
+    g.fpsLabel.release();
+}
+
+AngleGauge& gaugeLabelledBeforeContext() { return labelledBeforeContext; }
+
+void RenderTest::SetUp() {
+    ASSERT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
+    setFixedGlState();
+    testFallbackFace = kTestFace;
+    createGaugeLabels(*gauge, kTestFace);
+    onResize(*gauge, 600.0f, 600.0f);
+}
+
+void RenderTest::TearDown() {
+    releaseGaugeLabels(*gauge);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+Frame RenderTest::frameOf(AngleGauge& g) {
+    renderFrame(g);
+    return readFrame();
+}
+
+Frame printedAlone(TextLabel& label, float x, float y, const char* text) {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, kFrameSize, kFrameSize);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kFrameSize, 0, kFrameSize, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    label.print(x, y, "%s", text);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    return readFrame();
+}
+
+int differingPixels(const Frame& a, const Frame& b, Region region) {
+    int count = 0;
+    for (int y = region.y0; y <= region.y1; ++y) {
+        for (int x = region.x0; x <= region.x1; ++x) {
+            const Rgb p = a.at(x, y);
+            const Rgb q = b.at(x, y);
+            if (p.r != q.r || p.g != q.g || p.b != q.b) ++count;
+        }
+    }
+    return count;
+}

@@ -1,0 +1,257 @@
+// Text labels: layout, formatting, face loading, and what one print puts on screen.
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "offscreen_gl.h"
+#include "render_hooks.h"
+#include "text_label.h"
+
+namespace {
+
+// Red or red blended over white, as the smoothed outline lines come out.
+bool isReddish(Rgb c) { return c.r > 200 && c.g < 200 && c.b < 200; }
+
+// The ink of a label printed alone near (x, y).
+LitArea inkNear(TextLabel& label, float x, float y, const char* text) {
+    const Frame frame = printedAlone(label, x, y, text);
+    const int cx = static_cast<int>(x);
+    const int cy = static_cast<int>(y);
+    return findPixels(frame, {std::max(cx - 150, 0), cy - 40, std::min(cx + 150, kFrameSize - 1), cy + 40}, isBright);
+}
+
+float measuredWidth(const char* text) {
+    TextLabel label;
+    label.createFromFile(kTestFace, 15, AlignCenter);
+    const LitArea ink = inkNear(label, 300, 300, text);
+    label.release();
+    return static_cast<float>(ink.maxX - ink.minX + 1);
+}
+
+} // namespace
+
+TEST(LabelOrigin, CentreMovesHalfTheWidthLeftAndHalfTheHeightDown) {
+    const LabelOrigin origin = labelOrigin(AlignCenter, 300.0f, 300.0f, 40.0f, 10.0f);
+    EXPECT_TRUE(origin.translate);
+    EXPECT_EQ(origin.x, 280.0f);
+    EXPECT_EQ(origin.y, 295.0f);
+}
+
+TEST(LabelOrigin, LeftStartsAtTheAnchorAndRightEndsThere) {
+    const LabelOrigin left = labelOrigin(AlignLeft, 300.0f, 300.0f, 40.0f, 10.0f);
+    EXPECT_EQ(left.x, 300.0f);
+    EXPECT_EQ(left.y, 295.0f);
+    const LabelOrigin right = labelOrigin(AlignRight, 300.0f, 300.0f, 40.0f, 10.0f);
+    EXPECT_EQ(right.x, 260.0f);
+    EXPECT_EQ(right.y, 295.0f);
+}
+
+TEST(LabelOrigin, UnknownAlignmentDoesNotTranslate) {
+    EXPECT_FALSE(labelOrigin(3, 300.0f, 300.0f, 40.0f, 10.0f).translate);
+    EXPECT_FALSE(labelOrigin(-1, 300.0f, 300.0f, 40.0f, 10.0f).translate);
+}
+
+TEST(LabelText, CutsLongOutputTo99Characters) {
+    const std::string longText(150, 'x');
+    char text[kLabelTextSize];
+    formatLabelText(text, "%s", longText.c_str());
+    EXPECT_EQ(std::strlen(text), 99u);
+    EXPECT_EQ(std::string(text), longText.substr(0, 99));
+}
+
+TEST(LabelText, FormatsTheOverlayFormats) {
+    char text[kLabelTextSize];
+    formatLabelText(text, "%d, %d", 320, 240);
+    EXPECT_STREQ(text, "320, 240");
+    formatLabelText(text, "%.4f", 89.61796f);
+    EXPECT_STREQ(text, "89.6180");
+    formatLabelText(text, "FPS : %.2f", 59.941f);
+    EXPECT_STREQ(text, "FPS : 59.94");
+}
+
+TEST(LabelFace, MissingFileLeavesTheLabelNotReadyAndOwningItsFont) {
+    TextLabel label;
+    label.createFromFile("/nonexistent/face.ttf", 15, AlignCenter);
+    EXPECT_FALSE(label.ready);
+    EXPECT_NE(label.fillFont, nullptr);
+    EXPECT_EQ(label.outlineFont, nullptr);
+    EXPECT_EQ(label.align, AlignLeft);
+    label.release();
+    EXPECT_EQ(label.fillFont, nullptr);
+}
+
+TEST(LabelFace, FileThatIsNoFaceLeavesTheLabelNotReady) {
+    const std::string path = (std::filesystem::temp_directory_path() / "tessivar_not_a_face.ttf").string();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("this is not a TrueType face\n", file);
+    std::fclose(file);
+    TextLabel label;
+    label.createFromFile(path.c_str(), 15, AlignCenter);
+    EXPECT_FALSE(label.ready);
+    label.release();
+    std::filesystem::remove(path);
+}
+
+TEST(LabelFace, LoadedFaceTakesSizeAlignmentAndClearsTheStyle) {
+    TextLabel label;
+    label.style = 7;
+    label.createFromFile(kTestFace, 22, AlignRight);
+    EXPECT_TRUE(label.ready);
+    EXPECT_EQ(label.faceSize, 22);
+    EXPECT_EQ(label.align, AlignRight);
+    EXPECT_EQ(label.style, 0u);
+    label.release();
+    EXPECT_EQ(label.fillFont, nullptr);
+    EXPECT_EQ(label.outlineFont, nullptr);
+    EXPECT_FALSE(label.ready);
+}
+
+TEST(LabelFace, CreateUsesThePlatformFaceWhereTheSystemFaceIsMissing) {
+    if (std::filesystem::exists("c:/windows/Fonts/arial.ttf")) GTEST_SKIP() << "the system face exists here";
+    TextLabel found;
+    found.create(15, AlignCenter);
+    EXPECT_TRUE(found.ready);
+    found.release();
+
+    testFallbackFace = "/nonexistent/face.ttf";
+    TextLabel missing;
+    missing.create(15, AlignCenter);
+    EXPECT_FALSE(missing.ready);
+    missing.release();
+
+    testFallbackFace = nullptr;
+    TextLabel none;
+    none.create(15, AlignCenter);
+    EXPECT_FALSE(none.ready);
+    EXPECT_EQ(none.fillFont, nullptr);
+    testFallbackFace = kTestFace;
+}
+
+class LabelPixels : public RenderTest {
+protected:
+    void SetUp() override {
+        RenderTest::SetUp();
+        label.createFromFile(kTestFace, 15, AlignCenter);
+        ASSERT_TRUE(label.ready);
+    }
+    void TearDown() override {
+        label.release();
+        RenderTest::TearDown();
+    }
+    TextLabel label;
+};
+
+TEST_F(LabelPixels, CentredTextIsCentredOnTheAnchor) {
+    const LitArea ink = inkNear(label, 300.0f, 300.0f, "90.0000");
+    ASSERT_GT(ink.count, 50);
+    EXPECT_NEAR(ink.centreX(), 300.0, 1.5);
+    EXPECT_NEAR(ink.centreY(), 300.0, 1.5);
+}
+
+TEST_F(LabelPixels, LeftTextStartsAtTheAnchorAndRightTextEndsThere) {
+    label.align = AlignLeft;
+    const LitArea left = inkNear(label, 200.0f, 300.0f, "90.0000");
+    EXPECT_NEAR(left.minX, 201, 2);
+    EXPECT_NEAR(left.centreY(), 300.0, 1.5);
+    label.align = AlignRight;
+    const LitArea right = inkNear(label, 400.0f, 300.0f, "90.0000");
+    EXPECT_NEAR(right.maxX, 399, 2);
+    EXPECT_NEAR(right.centreY(), 300.0, 1.5);
+}
+
+TEST_F(LabelPixels, UnknownAlignmentDrawsAtTheCurrentOrigin) {
+    label.align = 5;
+    const Frame frame = printedAlone(label, 300.0f, 300.0f, "90.0000");
+    const LitArea atOrigin = findPixels(frame, {0, 0, 100, 30}, isBright);
+    EXPECT_GT(atOrigin.count, 50);
+    EXPECT_LE(atOrigin.minX, 2);
+    EXPECT_EQ(findPixels(frame, {200, 250, 400, 350}, isBright).count, 0);
+}
+
+TEST_F(LabelPixels, TextTakesTheFillColour) {
+    label.fillColor[0] = 0.0f;
+    label.fillColor[1] = 1.0f;
+    label.fillColor[2] = 1.0f;
+    const Frame frame = printedAlone(label, 300.0f, 300.0f, "88");
+    const LitArea cyan = findPixels(frame, {250, 280, 350, 320}, [](Rgb c) { return c.r == 0 && c.g == 255 && c.b == 255; });
+    const LitArea other = findPixels(frame, {250, 280, 350, 320}, [](Rgb c) { return c.r > 0; });
+    EXPECT_GT(cyan.count, 30);
+    EXPECT_EQ(other.count, 0);
+}
+
+TEST_F(LabelPixels, WiderTextIsWider) {
+    EXPECT_GT(measuredWidth("270.0000"), measuredWidth("0.0") + 20.0f);
+}
+
+TEST_F(LabelPixels, LabelWithoutFaceDrawsNothing) {
+    TextLabel silent;
+    silent.createFromFile("/nonexistent/face.ttf", 15, AlignCenter);
+    const Frame frame = printedAlone(silent, 300.0f, 300.0f, "90.0000");
+    EXPECT_EQ(findPixels(frame, {0, 0, kFrameSize - 1, kFrameSize - 1}, isBright).count, 0);
+    silent.release();
+}
+
+TEST_F(LabelPixels, LeavesBlendingOffDepthTestAsItWasAndTheMatrixUnchanged) {
+    for (const bool depthBefore : {true, false}) {
+        if (depthBefore) glEnable(GL_DEPTH_TEST);
+        else glDisable(GL_DEPTH_TEST);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(3.0f, 4.0f, 0.0f);
+        label.print(300.0f, 300.0f, "%.4f", 12.5);
+        EXPECT_EQ(glIsEnabled(GL_DEPTH_TEST), depthBefore ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
+        GLint source = 0;
+        GLint destination = 0;
+        glGetIntegerv(GL_BLEND_SRC, &source);
+        glGetIntegerv(GL_BLEND_DST, &destination);
+        EXPECT_EQ(source, GL_SRC_ALPHA);
+        EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+        GLfloat matrix[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+        EXPECT_EQ(matrix[12], 3.0f);
+        EXPECT_EQ(matrix[13], 4.0f);
+    }
+    glDisable(GL_DEPTH_TEST);
+    glLoadIdentity();
+}
+
+TEST_F(LabelPixels, BoxLiesBehindTheTextAndFollowsTheFillAlpha) {
+    const LitArea ink = inkNear(label, 300.0f, 300.0f, "90.0000");
+    const int boxX = ink.minX - 1; // inside the box's 2-pixel margin, left of the ink
+    const int boxY = ink.minY - 3; // inside its 5-pixel margin below the baseline
+    EXPECT_TRUE(isDark(printedAlone(label, 300.0f, 300.0f, "90.0000").at(boxX, boxY)));
+
+    label.drawBox = true;
+    const Frame opaque = printedAlone(label, 300.0f, 300.0f, "90.0000");
+    EXPECT_NEAR(opaque.at(boxX, boxY).r, 36, 2); // 0.2 grey at 0.7 alpha over black
+    EXPECT_TRUE(isDark(opaque.at(ink.minX - 5, ink.minY - 7)));
+    EXPECT_EQ(findPixels(opaque, {ink.minX, ink.minY, ink.maxX, ink.maxY}, isBright).count, ink.count);
+
+    label.fillColor[3] = 0.5f;
+    EXPECT_NEAR(printedAlone(label, 300.0f, 300.0f, "90.0000").at(boxX, boxY).r, 18, 2);
+}
+
+TEST_F(LabelPixels, TextFirstKeepsTheBoxOffTheTextByDepth) {
+    label.drawBox = true;
+    label.textFirst = true;
+    const Frame frame = printedAlone(label, 300.0f, 300.0f, "90.0000");
+    const LitArea white = findPixels(frame, {200, 270, 400, 330}, [](Rgb c) { return c.r == 255 && c.g == 255; });
+    const LitArea box = findPixels(frame, {200, 270, 400, 330}, [](Rgb c) { return c.r > 30 && c.r < 42; });
+    EXPECT_GT(white.count, 50);
+    EXPECT_GT(box.count, 200);
+}
+
+TEST_F(LabelPixels, OutlineStyleDrawsTheOutlineColourOverTheFill) {
+    label.outlineColor[0] = 1.0f;
+    const LitArea plain = findPixels(printedAlone(label, 300.0f, 300.0f, "88"), {250, 280, 350, 320}, isReddish);
+    label.style = StyleOutline;
+    const LitArea outlined = findPixels(printedAlone(label, 300.0f, 300.0f, "88"), {250, 280, 350, 320}, isReddish);
+    EXPECT_EQ(plain.count, 0);
+    EXPECT_GT(outlined.count, 20);
+}
