@@ -5,64 +5,28 @@
 
 #include <algorithm>
 
-#include <EGL/egl.h>
-#include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include "egl_surfaceless.h"
 #include "render_hooks.h"
 #include "scene_pass.h"
 
 namespace {
 
-struct OffscreenContext {
-    EGLDisplay display = EGL_NO_DISPLAY;
-    EGLContext context = EGL_NO_CONTEXT;
-    EGLSurface surface = EGL_NO_SURFACE;
-};
-
 OffscreenContext offscreen;
 AngleGauge labelledBeforeContext;
-
-EGLDisplay surfacelessDisplay() {
-    const auto getPlatformDisplay =
-        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (!getPlatformDisplay) return EGL_NO_DISPLAY;
-    return getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-}
-
-bool makeOffscreenContext(OffscreenContext& out) {
-    out.display = surfacelessDisplay();
-    if (out.display == EGL_NO_DISPLAY || !eglInitialize(out.display, nullptr, nullptr)) return false;
-    if (!eglBindAPI(EGL_OPENGL_API)) return false;
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
-                                       EGL_BLUE_SIZE,    8,               EGL_ALPHA_SIZE,      8,
-                                       EGL_DEPTH_SIZE,   24,              EGL_NONE};
-    EGLConfig config = nullptr;
-    EGLint configCount = 0;
-    if (!eglChooseConfig(out.display, configAttributes, &config, 1, &configCount) || configCount < 1) return false;
-    const EGLint surfaceAttributes[] = {EGL_WIDTH, kFrameSize, EGL_HEIGHT, kFrameSize, EGL_NONE};
-    out.surface = eglCreatePbufferSurface(out.display, config, surfaceAttributes);
-    out.context = eglCreateContext(out.display, config, EGL_NO_CONTEXT, nullptr);
-    if (out.surface == EGL_NO_SURFACE || out.context == EGL_NO_CONTEXT) return false;
-    return eglMakeCurrent(out.display, out.surface, out.surface, out.context);
-}
 
 // The program creates its labels during static construction, before any GL context.
 class OffscreenEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         createGaugeLabels(labelledBeforeContext, kTestFace);
-        ASSERT_TRUE(makeOffscreenContext(offscreen)) << "no EGL surfaceless context, error 0x" << std::hex
-                                                     << eglGetError();
+        ASSERT_TRUE(makeOffscreenContext(offscreen, kFrameSize, kFrameSize))
+            << "no EGL surfaceless context, error 0x" << std::hex << eglGetError();
     }
     void TearDown() override {
         releaseGaugeLabels(labelledBeforeContext);
-        if (offscreen.display == EGL_NO_DISPLAY) return;
-        eglMakeCurrent(offscreen.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-        if (offscreen.context != EGL_NO_CONTEXT) eglDestroyContext(offscreen.display, offscreen.context);
-        if (offscreen.surface != EGL_NO_SURFACE) eglDestroySurface(offscreen.display, offscreen.surface);
-        eglTerminate(offscreen.display);
+        destroyOffscreenContext(offscreen);
     }
 };
 
