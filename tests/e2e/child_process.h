@@ -1,0 +1,47 @@
+// A child process started with its own environment and working directory, killed when the handle goes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct LaunchOptions {
+    std::vector<std::string> argv;
+    // Environment changes on top of this process's own: a value sets the variable, nullopt removes it.
+    std::map<std::string, std::optional<std::string>> environment;
+    std::string workingDirectory; // empty: inherit
+    std::string outputPath;       // receives stdout and stderr; empty: /dev/null
+};
+
+class ChildProcess {
+public:
+    // Starts the program; nullptr if fork fails. An exec failure shows up as exit status 127.
+    static std::unique_ptr<ChildProcess> launch(const LaunchOptions& options);
+    ~ChildProcess();
+
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool running();
+    // The exit status (128 + signal number if killed) once it has ended, nullopt if still running after the time-out.
+    std::optional<int> waitForExit(double timeoutSeconds);
+    // SIGTERM, then SIGKILL if it lingers; returns the exit status.
+    int terminate();
+    // What it wrote to stdout and stderr so far.
+    std::string output() const;
+
+private:
+    ChildProcess(pid_t pid, std::string outputPath) : pid_(pid), outputPath_(std::move(outputPath)) {}
+    bool reap(int options);
+
+    pid_t pid_;
+    std::string outputPath_;
+    std::optional<int> status_;
+};
+
+// Combined environment for a child: the parent's, changed as the options say, as "NAME=value" strings.
+std::vector<std::string> childEnvironment(const std::map<std::string, std::optional<std::string>>& changes);

@@ -1,0 +1,432 @@
+// End-to-end tests: the real program on a private Xvfb, driven with XTest and checked by its pixels.
+// NOTE: gtest comes before the X11 headers, whose None and Bool macros break its templates.
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "gauge_image.h"
+#include "png_writer.h"
+#include "x11_windows.h"
+#include "x_session.h"
+#include "xvfb_server.h"
+
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+const std::string gaugeTitle = "Tessivar - tessivar.example.org";
+constexpr int side = 600;
+constexpr double startTimeoutSeconds = 10.0;
+constexpr double frameTimeoutSeconds = 5.0;
+constexpr double exitTimeoutSeconds = 5.0;
+
+// Client-area X coordinates of a GL point: the y axes run opposite ways.
+WindowPoint fromGl(int x, int y)
+{
+    return {x, side - y};
+}
+
+// Text areas: each label's glyphs lie within these boxes for the points used below.
+const GlBox fpsText{5, 578, 120, 592};
+const GlBox vertexCoordText{310, 282, 370, 296};
+const GlBox armUpCoordText{310, 432, 370, 448};
+const GlBox baseRightCoordText{462, 280, 520, 291};
+const GlBox sweepAtRest{480, 294, 520, 306};   // "0.0000" centred 200 px out along an arm at 0 degrees
+const GlBox sweepArmUp{270, 493, 330, 507};    // "90.0000" centred 200 px out along an arm at 90 degrees
+
+// A point on the circle of the given radius about the vertex.
+GlBox onCircle(int degrees, double radius, int slack)
+{
+    const double rad = degrees * M_PI / 180.0;
+    return around(static_cast<int>(std::lround(300 + radius * std::cos(rad))),
+        static_cast<int>(std::lround(300 + radius * std::sin(rad))), slack);
+}
+
+std::string makeScratchDirectory()
+{
+    char pattern[] = "/tmp/tessivar-e2e-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    return made ? made : "";
+}
+
+std::string currentTestName()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+class GaugeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scratch_ = makeScratchDirectory();
+        ASSERT_FALSE(scratch_.empty());
+    }
+
+    void TearDown() override
+    {
+        if (HasFailure())
+            saveFailureArtifacts();
+        gauge_.reset();
+        x_.reset();
+        server_.reset();
+        std::filesystem::remove_all(scratch_);
+    }
+
+    ::testing::AssertionResult startServer(const std::vector<std::string>& extraArguments = {})
+    {
+        server_ = XvfbServer::start(extraArguments);
+        if (!server_)
+            return ::testing::AssertionFailure() << "Xvfb did not start";
+        x_ = XSession::open(server_->displayName());
+        if (!x_)
+            return ::testing::AssertionFailure() << "no XTest connection to " << server_->displayName();
+        return ::testing::AssertionSuccess();
+    }
+
+    // Starts the program in the scratch directory, on our server if there is one, else with no DISPLAY.
+    ::testing::AssertionResult startGauge(std::map<std::string, std::optional<std::string>> environment = {})
+    {
+        LaunchOptions options;
+        options.argv = {TESSIVAR_BINARY};
+        options.workingDirectory = scratch_;
+        options.outputPath = scratch_ + "/output.txt";
+        options.environment = std::move(environment);
+        options.environment["DISPLAY"] = server_ ? std::optional(server_->displayName()) : std::nullopt;
+        gauge_ = ChildProcess::launch(options);
+        if (!gauge_)
+            return ::testing::AssertionFailure() << "could not start " << TESSIVAR_BINARY;
+        return ::testing::AssertionSuccess();
+    }
+
+    ::testing::AssertionResult waitForGaugeWindow()
+    {
+        window_ = waitForWindow(x_->display(), gaugeTitle, startTimeoutSeconds);
+        if (!window_)
+            return ::testing::AssertionFailure() << "no window \"" << gaugeTitle << "\"; program said: "
+                                                 << gauge_->output();
+        return ::testing::AssertionSuccess();
+    }
+
+    // Captures the client area until check passes or the time-out; the last capture stays for inspection.
+    bool waitForFrame(const std::function<bool(const GaugeImage&)>& check, double timeoutSeconds = frameTimeoutSeconds)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+        for (;;) {
+            if (captureFrame() && check(frame()))
+                return true;
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
+    bool captureFrame()
+    {
+        auto image = x_->captureWindow(window_);
+        if (!image || image->width != side || image->height != side)
+            return false;
+        lastFrame_ = std::move(*image);
+        return true;
+    }
+
+    // The first frame is complete once the yellow vertex marker shows in the middle.
+    bool waitForFirstFrame()
+    {
+        return waitForFrame([](const GaugeImage& f) { return f.count(around(300, 300, 3), isYellow) >= 14; },
+            startTimeoutSeconds);
+    }
+
+    // Left drag straight up sets the arm to 90 degrees, right drag straight right the base to 0.
+    bool setArmUpBaseRight()
+    {
+        x_->drag(window_, Button1, fromGl(300, 350), fromGl(300, 450));
+        x_->drag(window_, Button3, fromGl(350, 300), fromGl(450, 300));
+        return waitForFrame([](const GaugeImage& f) {
+            return f.count(around(300, 450, 3), isGreen) >= 14 && f.count(around(450, 300, 3), isRed) >= 14;
+        });
+    }
+
+    // The pointer has to be over the window for its keys to reach it: there is no window manager to focus it.
+    void typeKey(unsigned long keysym, unsigned long modifier = 0)
+    {
+        x_->moveTo(window_, {20, 300});
+        x_->tapKey(keysym, modifier);
+    }
+
+    GaugeImage frame() const { return GaugeImage(lastFrame_); }
+
+    void saveFailureArtifacts()
+    {
+        const std::string stem = std::string(E2E_ARTIFACT_DIR) + "/failed-" + currentTestName();
+        if (lastFrame_.width > 0)
+            writePngFile(lastFrame_, stem + ".png");
+        if (x_)
+            if (auto screen = x_->captureScreen())
+                writePngFile(*screen, stem + "-screen.png");
+        if (gauge_)
+            std::ofstream(stem + ".log") << gauge_->output();
+    }
+
+    std::string scratch_;
+    std::unique_ptr<XvfbServer> server_;
+    std::unique_ptr<XSession> x_;
+    std::unique_ptr<ChildProcess> gauge_;
+    Window window_ = None;
+    RgbImage lastFrame_;
+};
+
+// The program running on its own server with its first frame on screen.
+class RunningGauge : public GaugeTest {
+protected:
+    void SetUp() override
+    {
+        GaugeTest::SetUp();
+        ASSERT_TRUE(startServer());
+        ASSERT_TRUE(startGauge());
+        ASSERT_TRUE(waitForGaugeWindow());
+        ASSERT_TRUE(waitForFirstFrame()) << "no first frame";
+    }
+};
+
+TEST_F(RunningGauge, WindowIsA600SquareClientAreaWithItsNamesAndProtocols)
+{
+    Display* display = x_->display();
+    const auto area = windowRect(display, window_);
+    ASSERT_TRUE(area);
+    EXPECT_EQ(area->width, 600);
+    EXPECT_EQ(area->height, 600);
+    EXPECT_EQ(area->x, 50);
+    EXPECT_EQ(area->y, 50);
+    EXPECT_EQ(parentOf(display, window_), DefaultRootWindow(display));
+
+    EXPECT_EQ(stringProperty(display, window_, "WM_NAME"), gaugeTitle);
+    EXPECT_EQ(stringProperty(display, window_, "_NET_WM_NAME"), gaugeTitle);
+    EXPECT_EQ(stringProperty(display, window_, "WM_CLASS"), std::string("tessivar\0Tessivar\0", 18));
+    EXPECT_TRUE(hasProperty(display, window_, "_NET_WM_WINDOW_OPACITY"));
+    EXPECT_TRUE(acceptsDeleteWindow(display, window_));
+}
+
+TEST_F(RunningGauge, StartsWithAllPointsInTheMiddleAndTheIndicatorUpright)
+{
+    const GaugeImage f = frame();
+    EXPECT_TRUE(isDark(f.at(100, 100)));
+    EXPECT_TRUE(isDark(f.at(500, 100)));
+    EXPECT_GE(f.count(around(300, 300, 3), isYellow), 14) << "vertex marker on top of the other two";
+    for (int x = 360; x <= 440; x += 20)
+        EXPECT_TRUE(f.any({x, 298, x, 302}, isRed)) << "base ray over the arm at x " << x;
+    EXPECT_TRUE(f.none(onCircle(90, 100, 2), isLit)) << "equal angles draw no arc";
+    EXPECT_TRUE(f.none(onCircle(180, 100, 2), isLit));
+
+    // Sweep 0 turns the bar by 90 degrees: red end up, blue end down, nothing beside it.
+    EXPECT_TRUE(f.any(around(550, 570, 2), isReddish));
+    EXPECT_TRUE(f.any(around(550, 530, 2), isBluish));
+    EXPECT_TRUE(f.none(around(526, 550, 1), isLit));
+    EXPECT_TRUE(f.none(around(574, 550, 1), isLit));
+
+    EXPECT_GE(f.count(fpsText, isCyan), 20) << "frame rate in the top-left corner";
+    EXPECT_GE(f.count(vertexCoordText, isYellow), 10) << "coordinates beside the points";
+    EXPECT_GE(f.count(sweepAtRest, isWhite), 10) << "sweep 200 px out along the arm";
+    EXPECT_TRUE(f.none(sweepArmUp, isLit));
+}
+
+TEST_F(RunningGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned)
+{
+    ASSERT_TRUE(setArmUpBaseRight());
+    const GaugeImage f = frame();
+
+    for (int y = 310; y <= 440; ++y)
+        ASSERT_TRUE(f.rowHas(y, 297, 303, isWhite)) << "solid white arm straight up, row " << y;
+    for (int x = 380; x <= 440; ++x)
+        ASSERT_TRUE(f.any({x, 297, x, 303}, isRed)) << "red base ray to the right, column " << x;
+    EXPECT_TRUE(f.none({200, 297, 290, 303}, isLit)) << "nothing left of the vertex";
+
+    for (int degrees : {5, 30, 45, 60, 85})
+        EXPECT_TRUE(f.any(onCircle(degrees, 100, 2), isWhite)) << "arc at " << degrees << " degrees";
+    for (int degrees : {100, 135, 200, 225, 250, 290, 315, 340})
+        EXPECT_TRUE(f.none(onCircle(degrees, 100, 2), isLit)) << "no arc at " << degrees << " degrees";
+
+    EXPECT_GE(f.count(around(300, 450, 3), isGreen), 14) << "arm marker";
+    EXPECT_GE(f.count(around(450, 300, 3), isRed), 14) << "base marker";
+    EXPECT_GE(f.count(around(300, 300, 3), isYellow), 14) << "vertex marker";
+
+    // Sweep 90 turns the bar by 180 degrees: red end left, blue end right, lying flat.
+    EXPECT_TRUE(f.any(around(530, 550, 2), isReddish));
+    EXPECT_TRUE(f.any(around(570, 550, 2), isBluish));
+    EXPECT_TRUE(f.none(around(550, 572, 1), isLit));
+    EXPECT_TRUE(f.none(around(550, 528, 1), isLit));
+
+    EXPECT_GE(f.count(sweepArmUp, isWhite), 20) << "90.0000 200 px up the arm";
+    EXPECT_TRUE(f.none(sweepAtRest, isWhite)) << "old sweep position";
+}
+
+// Lit and dark runs along the arm's rows, as lengths: lit runs positive, dark runs negative.
+std::vector<int> runsAlongArm(const GaugeImage& f, int threshold)
+{
+    std::vector<int> runs;
+    for (int y = 310; y <= 440; ++y) {
+        const int lit = f.any({297, y, 303, y}, [threshold](Rgb c) { return isGrey(c) && c.r >= threshold; }) ? 1 : -1;
+        if (!runs.empty() && (runs.back() > 0) == (lit > 0))
+            runs.back() += lit;
+        else
+            runs.push_back(lit);
+    }
+    return runs;
+}
+
+int brightestOnArm(const GaugeImage& f)
+{
+    int brightest = 0;
+    for (int y = 310; y <= 440; ++y)
+        for (int x = 297; x <= 303; ++x)
+            brightest = std::max(brightest, f.at(x, y).r);
+    return brightest;
+}
+
+// Dashes of 10 rows with gaps of 10 (stipple 0x6666, factor 5); the runs cut by the ends of the range are ignored.
+bool looksDashed(const std::vector<int>& runs)
+{
+    int dashes = 0;
+    int gaps = 0;
+    for (size_t i = 1; i + 1 < runs.size(); ++i) {
+        const int length = std::abs(runs[i]);
+        if (length < 6 || length > 14)
+            return false;
+        (runs[i] > 0 ? dashes : gaps) += 1;
+    }
+    return dashes >= 3 && gaps >= 3;
+}
+
+TEST_F(RunningGauge, ArmIsDashedAndBlinksWhileTheLeftButtonIsHeld)
+{
+    x_->moveTo(window_, fromGl(300, 450));
+    x_->pressButton(Button1);
+
+    int dimmest = 255;
+    int brightest = 0;
+    bool sawDashes = false;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < until) {
+        if (!captureFrame())
+            continue;
+        const int level = brightestOnArm(frame());
+        dimmest = std::min(dimmest, level);
+        brightest = std::max(brightest, level);
+        if (level > 100)
+            sawDashes = sawDashes || looksDashed(runsAlongArm(frame(), level / 2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+    EXPECT_TRUE(sawDashes) << "no dashed grey arm while held";
+    EXPECT_GT(brightest - dimmest, 80) << "the grey does not follow the pulse";
+
+    x_->releaseButton(Button1);
+    EXPECT_TRUE(waitForFrame([](const GaugeImage& f) {
+        for (int y = 310; y <= 440; ++y)
+            if (!f.rowHas(y, 297, 303, isWhite))
+                return false;
+        return true;
+    })) << "arm not solid white after release";
+}
+
+TEST_F(RunningGauge, KeyIHidesAndShowsTheCoordinates)
+{
+    ASSERT_TRUE(setArmUpBaseRight());
+    ASSERT_GE(frame().count(armUpCoordText, isGreen), 10);
+    ASSERT_GE(frame().count(vertexCoordText, isYellow), 10);
+    ASSERT_GE(frame().count(baseRightCoordText, isRed), 5);
+
+    typeKey(XK_i);
+    EXPECT_TRUE(waitForFrame([](const GaugeImage& f) {
+        return f.none(armUpCoordText, isLit) && f.none(vertexCoordText, isLit) && f.none(baseRightCoordText, isLit);
+    })) << "coordinates still shown after I";
+    EXPECT_GE(frame().count(fpsText, isCyan), 20) << "the frame rate stays";
+    EXPECT_GE(frame().count(sweepArmUp, isWhite), 20) << "the sweep stays";
+
+    typeKey(XK_i);
+    EXPECT_TRUE(waitForFrame([](const GaugeImage& f) {
+        return f.count(armUpCoordText, isGreen) >= 10 && f.count(vertexCoordText, isYellow) >= 10;
+    })) << "coordinates not back after a second I";
+}
+
+TEST_F(RunningGauge, KeyVTwiceKeepsItRunningAndDrawing)
+{
+    typeKey(XK_v);
+    typeKey(XK_v);
+    EXPECT_FALSE(gauge_->waitForExit(0.5)) << "program ended after V: " << gauge_->output();
+    EXPECT_TRUE(setArmUpBaseRight()) << "no longer drawing after V";
+}
+
+TEST_F(RunningGauge, CtrlXExitsWithStatus0)
+{
+    typeKey(XK_x, XK_Control_L);
+    EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(0));
+}
+
+TEST_F(RunningGauge, PlainXDoesNotExit)
+{
+    typeKey(XK_x);
+    EXPECT_FALSE(gauge_->waitForExit(0.5));
+}
+
+TEST_F(RunningGauge, DeleteWindowMessageExitsWithStatus0)
+{
+    ASSERT_TRUE(sendDeleteWindow(x_->display(), window_));
+    EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(0));
+}
+
+TEST_F(GaugeTest, WithoutGlxShowsThePixelFormatMessageBoxAndExits1)
+{
+    ASSERT_TRUE(startServer({"-extension", "GLX"}));
+    ASSERT_TRUE(startGauge());
+    const Window box = waitForWindow(x_->display(), "SetDCPixelFormat", startTimeoutSeconds);
+    ASSERT_NE(box, static_cast<Window>(None)) << "no message box; program said: " << gauge_->output();
+    EXPECT_EQ(parentOf(x_->display(), box), DefaultRootWindow(x_->display())) << "not a top-level window";
+    EXPECT_TRUE(gauge_->running()) << "ended before the box was dismissed";
+    if (auto image = x_->captureWindow(box))
+        lastFrame_ = *image;
+
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (gauge_->output().find("Error Pixel Format") == std::string::npos && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_NE(gauge_->output().find("Error Pixel Format"), std::string::npos) << gauge_->output();
+    EXPECT_NE(gauge_->output().find("SetDCPixelFormat"), std::string::npos) << gauge_->output();
+
+    x_->moveTo(box, {10, 10});
+    x_->tapKey(XK_Return);
+    EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(1));
+}
+
+TEST_F(GaugeTest, WithoutADisplayPrintsAMessageAndExits1)
+{
+    ASSERT_TRUE(startGauge());
+    EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(1));
+    EXPECT_FALSE(gauge_->output().empty()) << "no message";
+}
+
+TEST_F(GaugeTest, WithoutAFaceFileRunsWithoutText)
+{
+    const std::string config = scratch_ + "/fonts.conf";
+    std::ofstream(config) << "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" << scratch_
+                          << "/fc-cache</cachedir></fontconfig>\n";
+    ASSERT_TRUE(startServer());
+    ASSERT_TRUE(startGauge({{"FONTCONFIG_FILE", config}}));
+    ASSERT_TRUE(waitForGaugeWindow());
+    ASSERT_TRUE(waitForFirstFrame());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(captureFrame());
+
+    const GaugeImage f = frame();
+    EXPECT_TRUE(f.none(fpsText, isLit)) << "frame rate drawn without a face";
+    EXPECT_TRUE(f.none(vertexCoordText, isLit)) << "coordinates drawn without a face";
+    EXPECT_TRUE(f.none(sweepAtRest, isLit)) << "sweep drawn without a face";
+    EXPECT_TRUE(f.any(around(550, 570, 2), isReddish)) << "the indicator still drawn";
+    EXPECT_TRUE(gauge_->running());
+}
+
+} // namespace
