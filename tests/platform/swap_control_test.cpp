@@ -1,0 +1,44 @@
+// Which GLX swap-control extension a GLX extension list offers.
+
+#include <gtest/gtest.h>
+
+#include "wgl_extensions.h"
+
+namespace {
+
+TEST(SwapControl, PrefersExtThenMesaThenSgi) {
+    EXPECT_EQ(pickSwapControl("GLX_SGI_swap_control GLX_MESA_swap_control GLX_EXT_swap_control"), SwapControl::Ext);
+    EXPECT_EQ(pickSwapControl("GLX_SGI_swap_control GLX_MESA_swap_control"), SwapControl::Mesa);
+    EXPECT_EQ(pickSwapControl("GLX_ARB_multisample GLX_SGI_swap_control"), SwapControl::Sgi);
+}
+
+TEST(SwapControl, NothingListedGivesMissing) {
+    EXPECT_EQ(pickSwapControl(nullptr), SwapControl::Missing);
+    EXPECT_EQ(pickSwapControl(""), SwapControl::Missing);
+    // What Mesa's llvmpipe reports under Xvfb.
+    EXPECT_EQ(pickSwapControl("GLX_ARB_context_flush_control GLX_ARB_create_context "
+                              "GLX_ARB_create_context_profile GLX_ARB_fbconfig_float GLX_ARB_framebuffer_sRGB "
+                              "GLX_ARB_multisample GLX_EXT_import_context GLX_EXT_visual_info "
+                              "GLX_EXT_visual_rating GLX_SGIS_multisample GLX_SGIX_fbconfig GLX_SGIX_pbuffer "
+                              "GLX_SGIX_visual_select_group GLX_SGI_make_current_read "),
+              SwapControl::Missing);
+}
+
+TEST(SwapControl, NamesMatchAsWholeWords) {
+    EXPECT_EQ(pickSwapControl("GLX_EXT_swap_control_tear"), SwapControl::Missing);
+    EXPECT_EQ(pickSwapControl("GLX_EXT_swap_control_tear GLX_MESA_swap_control"), SwapControl::Mesa);
+    EXPECT_EQ(pickSwapControl("XGLX_EXT_swap_control GLX_SGI_swap_control"), SwapControl::Sgi);
+    EXPECT_EQ(pickSwapControl("GLX_EXT_swap_control_tear GLX_EXT_swap_control"), SwapControl::Ext);
+}
+
+TEST(HasExtension, FindsNamesAnywhereInTheList) {
+    const char* list = "GLX_A GLX_B GLX_C";
+    EXPECT_TRUE(hasExtension(list, "GLX_A"));
+    EXPECT_TRUE(hasExtension(list, "GLX_B"));
+    EXPECT_TRUE(hasExtension(list, "GLX_C"));
+    EXPECT_FALSE(hasExtension(list, "GLX_"));
+    EXPECT_FALSE(hasExtension(list, "GLX_B GLX"));
+    EXPECT_FALSE(hasExtension(list, ""));
+}
+
+} // namespace
