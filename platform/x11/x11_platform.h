@@ -25,6 +25,11 @@ struct HWND__ {
     DWORD layeredFlags = 0;
     // The window's own device context (CS_OWNDC), made on the first GetDC.
     HDC__* dc = nullptr;
+    // The X window is made with the screen's default visual and depth.
+    Visual* visual = nullptr;
+    int depth = 0;
+    // Set by DestroyWindow: the X window is gone (xwindow is 0) but the handle stays readable.
+    bool destroyed = false;
 };
 
 // Device-context side: keeps the GL drawable the size of the client area.

@@ -1,0 +1,28 @@
+// Icons from the program's resources and the standard arrow cursor.
+
+#include <X11/cursorfont.h>
+
+#include <map>
+
+#include "x11_window_side.h"
+
+HICON LoadIconA(HINSTANCE, LPCSTR name) {
+    if (!name || !IS_INTRESOURCE(name)) return nullptr;
+    const int id = static_cast<int>(reinterpret_cast<UINT_PTR>(name));
+    // One handle per icon group, loaded on first use and kept, as resource handles are in Win32.
+    static auto* loaded = new std::map<int, HICON__>();
+    const auto found = loaded->find(id);
+    if (found != loaded->end()) return &found->second;
+    int count = 0;
+    const IconImage* images = findIconImages(id, &count);
+    if (!images || count == 0) return nullptr;
+    HICON__& icon = (*loaded)[id];
+    icon.images = images;
+    icon.imageCount = count;
+    return &icon;
+}
+
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
+    static HICON__ arrow = {nullptr, 0, XC_left_ptr};
+    return name == IDC_ARROW ? &arrow : nullptr;
+}

@@ -1,0 +1,224 @@
+// X events fed by hand into the translators, as the server would send them.
+
+// gtest before Xlib, whose None macro would break gtest's internal::None.
+#include <gtest/gtest.h>
+
+#include "event_translate.h"
+
+#include <X11/keysym.h>
+
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 600;
+constexpr int kHeight = 400;
+
+XButtonEvent button(int type, unsigned int number, int x, int y) {
+    XButtonEvent event = {};
+    event.type = type;
+    event.button = number;
+    event.x = x;
+    event.y = y;
+    return event;
+}
+
+XMotionEvent motion(int x, int y) {
+    XMotionEvent event = {};
+    event.type = MotionNotify;
+    event.x = x;
+    event.y = y;
+    return event;
+}
+
+XKeyEvent key(int type, unsigned int state = 0) {
+    XKeyEvent event = {};
+    event.type = type;
+    event.state = state;
+    return event;
+}
+
+constexpr ProtocolAtoms kAtoms = {101, 102, 103};
+
+XClientMessageEvent protocolMessage(Atom type, long protocol, int format = 32) {
+    XClientMessageEvent event = {};
+    event.type = ClientMessage;
+    event.window = 77;
+    event.message_type = type;
+    event.format = format;
+    event.data.l[0] = protocol;
+    event.data.l[1] = 123456; // timestamp
+    event.data.l[2] = 77;
+    return event;
+}
+
+} // namespace
+
+TEST(PointerTranslation, ButtonsOneAndThreeBecomeLeftAndRight) {
+    struct Case {
+        int type;
+        unsigned int button;
+        UINT message;
+    } cases[] = {
+        {ButtonPress, Button1, WM_LBUTTONDOWN},
+        {ButtonRelease, Button1, WM_LBUTTONUP},
+        {ButtonPress, Button3, WM_RBUTTONDOWN},
+        {ButtonRelease, Button3, WM_RBUTTONUP},
+    };
+    for (const Case& c : cases) {
+        const auto message = translateButton(button(c.type, c.button, 120, 100), kWidth, kHeight);
+        ASSERT_TRUE(message.has_value()) << c.button;
+        EXPECT_EQ(message->message, c.message);
+        EXPECT_EQ(LOWORD(message->lParam), 120);
+        EXPECT_EQ(HIWORD(message->lParam), 100);
+    }
+}
+
+TEST(PointerTranslation, MiddleButtonAndWheelAreNotReported) {
+    for (unsigned int number : {unsigned{Button2}, unsigned{Button4}, unsigned{Button5}, 6u, 7u}) {
+        EXPECT_FALSE(translateButton(button(ButtonPress, number, 10, 10), kWidth, kHeight)) << number;
+        EXPECT_FALSE(translateButton(button(ButtonRelease, number, 10, 10), kWidth, kHeight)) << number;
+    }
+}
+
+TEST(PointerTranslation, ClientAreaEdgesAreInsideAndOneBeyondIsOutside) {
+    EXPECT_TRUE(translateButton(button(ButtonPress, Button1, 0, 0), kWidth, kHeight));
+    EXPECT_TRUE(translateButton(button(ButtonPress, Button1, kWidth - 1, kHeight - 1), kWidth, kHeight));
+    EXPECT_TRUE(translateMotion(motion(kWidth - 1, 0), kWidth, kHeight));
+    // While a button is held X keeps reporting to the window from anywhere on the screen.
+    const int outside[][2] = {{-1, 10}, {10, -1}, {kWidth, 10}, {10, kHeight}, {-300, -300}, {2000, 5}};
+    for (const auto& point : outside) {
+        EXPECT_FALSE(translateMotion(motion(point[0], point[1]), kWidth, kHeight)) << point[0] << "," << point[1];
+        EXPECT_FALSE(translateButton(button(ButtonRelease, Button1, point[0], point[1]), kWidth, kHeight));
+        EXPECT_FALSE(translateButton(button(ButtonRelease, Button3, point[0], point[1]), kWidth, kHeight));
+    }
+}
+
+TEST(PointerTranslation, MotionCarriesTopLeftClientCoordinates) {
+    const auto message = translateMotion(motion(130, 90), kWidth, kHeight);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->message, static_cast<UINT>(WM_MOUSEMOVE));
+    EXPECT_EQ(message->wParam, 0u);
+    EXPECT_EQ(message->lParam, 130 | (90 << 16));
+}
+
+TEST(PointerTranslation, PackedPointUsesLowWordForXAndHighWordForY) {
+    EXPECT_EQ(packClientPoint(599, 0), 599);
+    EXPECT_EQ(packClientPoint(0, 599), 599 << 16);
+    EXPECT_EQ(packClientPoint(0xffff, 0xffff), LPARAM{0xffffffff});
+}
+
+TEST(KeyTranslation, LettersGiveUpperCaseCodesWhateverTheCase) {
+    for (int i = 0; i < 26; ++i) {
+        const UINT expected = static_cast<UINT>('A' + i);
+        EXPECT_EQ(virtualKeyFromKeysym(XK_a + i), expected);
+        EXPECT_EQ(virtualKeyFromKeysym(XK_A + i), expected);
+    }
+}
+
+TEST(KeyTranslation, DigitsAndNamedKeys) {
+    EXPECT_EQ(virtualKeyFromKeysym(XK_0), static_cast<UINT>('0'));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_9), static_cast<UINT>('9'));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_Return), static_cast<UINT>(VK_RETURN));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_Escape), static_cast<UINT>(VK_ESCAPE));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_space), static_cast<UINT>(VK_SPACE));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_BackSpace), static_cast<UINT>(VK_BACK));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_Left), static_cast<UINT>(VK_LEFT));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_Down), static_cast<UINT>(VK_DOWN));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_Shift_R), static_cast<UINT>(VK_SHIFT));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_Control_L), static_cast<UINT>(VK_CONTROL));
+    EXPECT_EQ(virtualKeyFromKeysym(XK_Alt_L), static_cast<UINT>(VK_MENU));
+}
+
+TEST(KeyTranslation, UnmappedKeysGiveNoMessage) {
+    for (KeySym keysym : {KeySym{XK_F13}, KeySym{XK_Home}, KeySym{XK_eacute}, KeySym{NoSymbol}}) {
+        EXPECT_EQ(virtualKeyFromKeysym(keysym), 0u) << keysym;
+        EXPECT_FALSE(translateKey(key(KeyPress), keysym));
+    }
+}
+
+TEST(KeyTranslation, ShiftAndCapsLockDoNotChangeTheKeyCode) {
+    for (unsigned int state : {0u, unsigned{ShiftMask}, unsigned{LockMask}, unsigned{ShiftMask | LockMask}}) {
+        const auto message = translateKey(key(KeyPress, state), XK_v);
+        ASSERT_TRUE(message) << state;
+        EXPECT_EQ(message->message, static_cast<UINT>(WM_KEYDOWN));
+        EXPECT_EQ(message->wParam, static_cast<WPARAM>('V'));
+    }
+}
+
+TEST(KeyTranslation, ModifierStateComesFromTheEventMask) {
+    const KeyModifiers none = modifiersFromState(LockMask | Mod2Mask); // Caps Lock and Num Lock
+    EXPECT_FALSE(none.shift || none.control || none.alt);
+    const KeyModifiers control = modifiersFromState(ControlMask | LockMask);
+    EXPECT_TRUE(control.control);
+    EXPECT_FALSE(control.shift || control.alt);
+    const KeyModifiers all = modifiersFromState(ShiftMask | ControlMask | Mod1Mask);
+    EXPECT_TRUE(all.shift && all.control && all.alt);
+    const KeyModifiers alt = modifiersFromState(Mod1Mask);
+    EXPECT_TRUE(alt.alt);
+    EXPECT_FALSE(alt.shift || alt.control);
+}
+
+TEST(KeyTranslation, AutoRepeatGivesOneKeyDownPerPressInBothServerModes) {
+    auto keyDowns = [](const std::vector<int>& types) {
+        int count = 0;
+        for (int type : types) {
+            if (const auto message = translateKey(key(type), XK_i)) {
+                EXPECT_EQ(message->message, static_cast<UINT>(WM_KEYDOWN));
+                ++count;
+            }
+        }
+        return count;
+    };
+    // Classic auto-repeat: a release before every repeated press.
+    EXPECT_EQ(keyDowns({KeyPress, KeyRelease, KeyPress, KeyRelease, KeyPress, KeyRelease}), 3);
+    // Detectable auto-repeat: presses only, one release at the end.
+    EXPECT_EQ(keyDowns({KeyPress, KeyPress, KeyPress, KeyRelease}), 3);
+    EXPECT_EQ(keyDowns({KeyRelease}), 0);
+}
+
+TEST(ProtocolMessages, DeleteWindowAndPingAreRecognised) {
+    EXPECT_EQ(classifyClientMessage(protocolMessage(kAtoms.wmProtocols, 102), kAtoms), ProtocolRequest::Close);
+    EXPECT_EQ(classifyClientMessage(protocolMessage(kAtoms.wmProtocols, 103), kAtoms), ProtocolRequest::Ping);
+}
+
+TEST(ProtocolMessages, OtherClientMessagesAreIgnored) {
+    // The delete atom under another message type, an unknown protocol, and the wrong format.
+    EXPECT_EQ(classifyClientMessage(protocolMessage(999, 102), kAtoms), ProtocolRequest::Other);
+    EXPECT_EQ(classifyClientMessage(protocolMessage(kAtoms.wmProtocols, 555), kAtoms), ProtocolRequest::Other);
+    EXPECT_EQ(classifyClientMessage(protocolMessage(kAtoms.wmProtocols, 102, 8), kAtoms), ProtocolRequest::Other);
+}
+
+TEST(ProtocolMessages, PingReplyGoesToTheRootWithTheSameContent) {
+    const XClientMessageEvent ping = protocolMessage(kAtoms.wmProtocols, 103);
+    const XClientMessageEvent reply = pingReply(ping, 5);
+    EXPECT_EQ(reply.window, 5u);
+    EXPECT_EQ(reply.type, ClientMessage);
+    EXPECT_EQ(reply.message_type, kAtoms.wmProtocols);
+    EXPECT_EQ(reply.format, 32);
+    EXPECT_EQ(reply.data.l[0], 103);
+    EXPECT_EQ(reply.data.l[1], 123456);
+    EXPECT_EQ(reply.data.l[2], 77); // the pinged window stays named in the data
+}
+
+TEST(Resizing, OnlyAChangedSizeIsReported) {
+    XConfigureEvent event = {};
+    event.type = ConfigureNotify;
+    event.width = 600;
+    event.height = 600;
+    event.x = 80; // a move alone is not a resize
+    EXPECT_FALSE(changedClientSize(event, 600, 600));
+    event.height = 450;
+    const auto size = changedClientSize(event, 600, 600);
+    ASSERT_TRUE(size);
+    EXPECT_EQ(size->width, 600);
+    EXPECT_EQ(size->height, 450);
+}
+
+TEST(Resizing, SizeMessagePacksWidthLowAndHeightHigh) {
+    const InputMessage message = sizeMessage(640, 480);
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_SIZE));
+    EXPECT_EQ(message.wParam, static_cast<WPARAM>(SIZE_RESTORED));
+    EXPECT_EQ(LOWORD(message.lParam), 640);
+    EXPECT_EQ(HIWORD(message.lParam), 480);
+}
