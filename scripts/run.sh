@@ -31,8 +31,9 @@ build/tessivar &
 gauge=$!
 "$probe" wait-window "$caption" 10 >/dev/null
 
-# The window's client area sits at (50, 50): drag the arm up and to the left, the base to the right.
-xdotool mousemove 400 150 mousedown 1 mousemove 240 170 mouseup 1
+# The client area sits at (50, 50) with the vertex at its centre: drag the arm up and to the
+# left, the base slightly above the right.
+xdotool mousemove 400 150 mousedown 1 mousemove 320 298 mouseup 1
 xdotool mousemove 400 350 mousedown 3 mousemove 480 330 mouseup 3
 sleep 2
 "$probe" screenshot "$shot" "$caption"
