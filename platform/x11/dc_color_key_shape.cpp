@@ -63,3 +63,12 @@ void updateColorKeyShape(HDC__* dc) {
     dc->appliedShape.swap(rects);
     dc->shapeApplied = true;
 }
+
+void clearColorKeyShape(HDC__* dc) {
+    Display* display = x11Display();
+    if (!dc->shapeApplied || !display) return;
+    XShapeCombineMask(display, dc->window->xwindow, ShapeBounding, 0, 0, None, ShapeSet);
+    XShapeCombineMask(display, dc->window->xwindow, ShapeInput, 0, 0, None, ShapeSet);
+    dc->appliedShape.clear();
+    dc->shapeApplied = false;
+}

@@ -13,7 +13,11 @@ bool usesColorKey(const HWND__& window) {
 BOOL SwapBuffers(HDC dc) {
     Display* display = x11Display();
     if (!display || !dc || !dc->drawable || dc->window->destroyed) return FALSE;
-    if (usesColorKey(*dc->window)) updateColorKeyShape(dc);
+    if (usesColorKey(*dc->window)) {
+        updateColorKeyShape(dc);
+    } else {
+        clearColorKeyShape(dc);
+    }
     glXSwapBuffers(display, dc->drawable);
     return TRUE;
 }

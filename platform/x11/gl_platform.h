@@ -51,5 +51,8 @@ std::vector<PixelFormat> pixelFormats(Display* display);
 // The colour-key shape of a layered window, updated from the back buffer before a swap.
 void updateColorKeyShape(HDC__* dc);
 
+// Gives the window back its plain rectangle once it no longer uses the colour key.
+void clearColorKeyShape(HDC__* dc);
+
 // True when the palette is one that CreatePalette made and DeleteObject has not freed.
 bool isLivePalette(HPALETTE palette);

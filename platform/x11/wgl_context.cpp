@@ -15,7 +15,7 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     Display* display = x11Display();
     if (!display) return FALSE;
     if (!context) return glXMakeContextCurrent(display, None, None, nullptr) ? TRUE : FALSE;
-    if (!dc || !dc->drawable) return FALSE;
+    if (!dc || !dc->drawable || dc->window->destroyed) return FALSE;
     return glXMakeContextCurrent(display, dc->drawable, dc->drawable, context->context) ? TRUE : FALSE;
 }
 

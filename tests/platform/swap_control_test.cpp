@@ -16,11 +16,14 @@ TEST(SwapControl, NothingListedGivesMissing) {
     EXPECT_EQ(pickSwapControl(nullptr), SwapControl::Missing);
     EXPECT_EQ(pickSwapControl(""), SwapControl::Missing);
     // What Mesa's llvmpipe reports under Xvfb.
-    EXPECT_EQ(pickSwapControl("GLX_ARB_context_flush_control GLX_ARB_create_context "
+    EXPECT_EQ(pickSwapControl("GLX_ARB_context_flush_control GLX_ARB_create_context GLX_ARB_create_context_no_error "
                               "GLX_ARB_create_context_profile GLX_ARB_fbconfig_float GLX_ARB_framebuffer_sRGB "
-                              "GLX_ARB_multisample GLX_EXT_import_context GLX_EXT_visual_info "
-                              "GLX_EXT_visual_rating GLX_SGIS_multisample GLX_SGIX_fbconfig GLX_SGIX_pbuffer "
-                              "GLX_SGIX_visual_select_group GLX_SGI_make_current_read "),
+                              "GLX_ARB_get_proc_address GLX_ARB_multisample GLX_EXT_create_context_es2_profile "
+                              "GLX_EXT_create_context_es_profile GLX_EXT_fbconfig_packed_float "
+                              "GLX_EXT_framebuffer_sRGB GLX_EXT_no_config_context GLX_EXT_texture_from_pixmap "
+                              "GLX_EXT_visual_info GLX_EXT_visual_rating GLX_MESA_copy_sub_buffer "
+                              "GLX_MESA_query_renderer GLX_OML_swap_method GLX_SGIS_multisample GLX_SGIX_fbconfig "
+                              "GLX_SGIX_pbuffer GLX_SGIX_visual_select_group GLX_SGI_make_current_read "),
               SwapControl::Missing);
 }
 
