@@ -65,6 +65,7 @@ class GaugeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        removeFailureArtifacts();
         scratch_ = makeScratchDirectory();
         ASSERT_FALSE(scratch_.empty());
     }
@@ -162,9 +163,18 @@ protected:
 
     GaugeImage frame() const { return GaugeImage(lastFrame_); }
 
+    static std::string artifactStem() { return std::string(E2E_ARTIFACT_DIR) + "/failed-" + currentTestName(); }
+
+    // Pictures from an earlier failed run would mislead once the test passes.
+    static void removeFailureArtifacts()
+    {
+        for (const char* suffix : {".png", "-screen.png", ".log"})
+            std::filesystem::remove(artifactStem() + suffix);
+    }
+
     void saveFailureArtifacts()
     {
-        const std::string stem = std::string(E2E_ARTIFACT_DIR) + "/failed-" + currentTestName();
+        const std::string stem = artifactStem();
         if (lastFrame_.width > 0)
             writePngFile(lastFrame_, stem + ".png");
         if (x_)
@@ -266,11 +276,15 @@ TEST_F(RunningGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned)
     EXPECT_TRUE(f.none(sweepAtRest, isWhite)) << "old sweep position";
 }
 
+// The stretch of an upright arm between the vertex marker and the arc, which crosses it at y 400.
+constexpr int armLow = 305;
+constexpr int armHigh = 393;
+
 // Lit and dark runs along the arm's rows, as lengths: lit runs positive, dark runs negative.
 std::vector<int> runsAlongArm(const GaugeImage& f, int threshold)
 {
     std::vector<int> runs;
-    for (int y = 310; y <= 440; ++y) {
+    for (int y = armLow; y <= armHigh; ++y) {
         const int lit = f.any({297, y, 303, y}, [threshold](Rgb c) { return isGrey(c) && c.r >= threshold; }) ? 1 : -1;
         if (!runs.empty() && (runs.back() > 0) == (lit > 0))
             runs.back() += lit;
@@ -283,7 +297,7 @@ std::vector<int> runsAlongArm(const GaugeImage& f, int threshold)
 int brightestOnArm(const GaugeImage& f)
 {
     int brightest = 0;
-    for (int y = 310; y <= 440; ++y)
+    for (int y = armLow; y <= armHigh; ++y)
         for (int x = 297; x <= 303; ++x)
             brightest = std::max(brightest, f.at(x, y).r);
     return brightest;

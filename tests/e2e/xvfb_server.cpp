@@ -20,27 +20,19 @@ bool displayTaken(int number)
     return std::filesystem::exists("/tmp/.X11-unix/X" + n) || std::filesystem::exists("/tmp/.X" + n + "-lock");
 }
 
-bool acceptsConnections(const std::string& name)
-{
-    Display* display = XOpenDisplay(name.c_str());
-    if (!display)
-        return false;
-    XCloseDisplay(display);
-    return true;
-}
-
-// Polls until the server answers; false if it died first (another server won the number) or never answered.
-bool waitUntilReady(ChildProcess& server, const std::string& name)
+// Polls until the server answers and returns that connection; null if the server died first (another one won
+// the number) or never answered.
+Display* waitUntilReady(ChildProcess& server, const std::string& name)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(readyTimeoutSeconds);
     while (std::chrono::steady_clock::now() < deadline) {
         if (!server.running())
-            return false;
-        if (acceptsConnections(name))
-            return true;
+            return nullptr;
+        if (Display* display = XOpenDisplay(name.c_str()))
+            return display;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return false;
+    return nullptr;
 }
 
 } // namespace
@@ -51,6 +43,12 @@ int freeDisplayNumber(int first)
         if (!displayTaken(number))
             return number;
     return -1;
+}
+
+XvfbServer::~XvfbServer()
+{
+    XCloseDisplay(keeper_);
+    process_.reset();
 }
 
 std::unique_ptr<XvfbServer> XvfbServer::start(const std::vector<std::string>& extraArguments)
@@ -65,8 +63,10 @@ std::unique_ptr<XvfbServer> XvfbServer::start(const std::vector<std::string>& ex
         options.argv = {"/usr/bin/Xvfb", name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
         options.argv.insert(options.argv.end(), extraArguments.begin(), extraArguments.end());
         auto process = ChildProcess::launch(options);
-        if (process && waitUntilReady(*process, name))
-            return std::unique_ptr<XvfbServer>(new XvfbServer(std::move(process), name));
+        if (!process)
+            return nullptr;
+        if (Display* keeper = waitUntilReady(*process, name))
+            return std::unique_ptr<XvfbServer>(new XvfbServer(std::move(process), name, keeper));
         candidate = number + 1;
     }
     return nullptr;

@@ -3,6 +3,8 @@
 
 #include "child_process.h"
 
+#include <X11/Xlib.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,14 +14,21 @@ public:
     // Starts Xvfb with a 1024x768x24 screen plus extraArguments and waits until it accepts connections.
     static std::unique_ptr<XvfbServer> start(const std::vector<std::string>& extraArguments = {});
 
+    ~XvfbServer();
+    XvfbServer(const XvfbServer&) = delete;
+    XvfbServer& operator=(const XvfbServer&) = delete;
+
     const std::string& displayName() const { return displayName_; }
 
 private:
-    XvfbServer(std::unique_ptr<ChildProcess> process, std::string displayName)
-        : process_(std::move(process)), displayName_(std::move(displayName)) {}
+    XvfbServer(std::unique_ptr<ChildProcess> process, std::string displayName, Display* keeper)
+        : process_(std::move(process)), displayName_(std::move(displayName)), keeper_(keeper) {}
 
     std::unique_ptr<ChildProcess> process_;
     std::string displayName_;
+    // NOTE: Xvfb resets itself whenever its last client disconnects and refuses connections meanwhile;
+    // this connection stays open so that never happens while a test runs.
+    Display* keeper_;
 };
 
 // The lowest display number from first on with neither a socket nor a lock file in /tmp; -1 if none.
