@@ -15,7 +15,7 @@ shot="$PWD/build/tessivar-screenshot.png"
 
 display=99
 while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 800x700x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$display" -screen 0 800x700x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 gauge=
 cleanup() {

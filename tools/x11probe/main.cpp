@@ -3,9 +3,11 @@
 #include "x11_capture.h"
 #include "x11_windows.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -16,6 +18,7 @@ int usage()
     std::fprintf(stderr,
         "usage: x11probe screenshot <out.png> [window-title]\n"
         "       x11probe wait-window <window-title> [timeout-seconds]\n"
+        "       x11probe wait-drawn <window-title> [timeout-seconds]\n"
         "       x11probe close <window-title>\n");
     return 2;
 }
@@ -52,6 +55,29 @@ int waitWindow(Display* display, const std::string& title, double timeoutSeconds
     return 0;
 }
 
+bool anyLitPixel(const RgbImage& image)
+{
+    for (std::uint8_t channel : image.rgb)
+        if (channel != 0)
+            return true;
+    return false;
+}
+
+// Waits until the window exists and shows anything but black: its first frame.
+int waitDrawn(Display* display, const std::string& title, double timeoutSeconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    const Window window = waitForWindow(display, title, timeoutSeconds);
+    while (window && std::chrono::steady_clock::now() < deadline) {
+        const auto area = windowRect(display, window);
+        const auto image = area ? captureScreenArea(display, *area) : std::nullopt;
+        if (image && anyLitPixel(*image))
+            return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return fail("timed out waiting for \"" + title + "\" to draw");
+}
+
 int closeWindow(Display* display, const std::string& title)
 {
     const Window window = findWindowByTitle(display, title);
@@ -66,6 +92,8 @@ int run(Display* display, const std::string& command, int argc, char** argv)
         return screenshot(display, argv[2], argc == 4 ? argv[3] : nullptr);
     if (command == "wait-window" && (argc == 3 || argc == 4))
         return waitWindow(display, argv[2], argc == 4 ? std::atof(argv[3]) : defaultTimeoutSeconds);
+    if (command == "wait-drawn" && (argc == 3 || argc == 4))
+        return waitDrawn(display, argv[2], argc == 4 ? std::atof(argv[3]) : defaultTimeoutSeconds);
     if (command == "close" && argc == 3)
         return closeWindow(display, argv[2]);
     return usage();
