@@ -1,0 +1,267 @@
+// The window side against a real X server: creation, sizing, translucency, the queue and accelerators.
+
+// gtest before Xlib, whose None macro would break gtest's internal::None.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "x11_platform.h"
+#include "xvfb_server.h"
+
+namespace {
+
+struct Received {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+std::vector<Received> received;
+bool sizeOnCreate = true;
+
+LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    received.push_back({message, wParam, lParam});
+    if (message == WM_CREATE && sizeOnCreate) SetWindowPos(window, nullptr, 0, 0, 600, 600, SWP_NOZORDER | SWP_NOMOVE);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+std::vector<UINT> messagesReceived() {
+    std::vector<UINT> messages;
+    for (const Received& r : received) messages.push_back(r.message);
+    return messages;
+}
+
+std::unique_ptr<XvfbServer> server;
+
+// Starts the server only when tests run, not when they are listed.
+class XvfbEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        server = std::make_unique<XvfbServer>();
+        if (!server->display().empty()) setenv("DISPLAY", server->display().c_str(), 1);
+    }
+    void TearDown() override { server.reset(); }
+};
+
+class WindowOnXvfb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server || server->display().empty() || !x11Display()) GTEST_SKIP() << "no Xvfb";
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA windowClass = {};
+            windowClass.lpfnWndProc = recordingProc;
+            windowClass.lpszClassName = "Tessivar test";
+            ASSERT_NE(RegisterClassA(&windowClass), 0);
+            registered = true;
+        }
+        // A second client, standing in for the window manager and the user.
+        other = XOpenDisplay(server->display().c_str());
+        ASSERT_NE(other, nullptr);
+        received.clear();
+        sizeOnCreate = true;
+    }
+    void TearDown() override {
+        if (window && !window->destroyed) DestroyWindow(window);
+        if (other) XCloseDisplay(other);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    void create(DWORD exStyle = 0) {
+        window = CreateWindowExA(exStyle, "Tessivar test", "Tessivar test", WS_OVERLAPPEDWINDOW, 50, 50, 0, 0, nullptr,
+                                 nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        ShowWindow(window, SW_SHOW);
+        XSync(x11Display(), False);
+    }
+
+    // Takes messages until one with `message` arrives or a second passes; dispatches the others.
+    bool waitFor(UINT message, MSG* found) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+        while (std::chrono::steady_clock::now() < deadline) {
+            MSG msg;
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+            if (msg.message == message) {
+                *found = msg;
+                return true;
+            }
+            DispatchMessageA(&msg);
+        }
+        return false;
+    }
+
+    void sendFromOther(XEvent event, long mask = NoEventMask) {
+        XSendEvent(other, window->xwindow, False, mask, &event);
+        XSync(other, False);
+    }
+
+    XEvent button(int type, unsigned int number, int x, int y) {
+        XEvent event = {};
+        event.xbutton.type = type;
+        event.xbutton.window = window->xwindow;
+        event.xbutton.button = number;
+        event.xbutton.x = x;
+        event.xbutton.y = y;
+        event.xbutton.same_screen = True;
+        return event;
+    }
+
+    Display* other = nullptr;
+    HWND window = nullptr;
+};
+
+} // namespace
+
+TEST_F(WindowOnXvfb, CreateAndTheFirstSizeArriveBeforeCreateWindowReturns) {
+    create();
+    ASSERT_GE(received.size(), 2u);
+    EXPECT_EQ(received[0].message, static_cast<UINT>(WM_CREATE));
+    EXPECT_EQ(received[1].message, static_cast<UINT>(WM_SIZE));
+    EXPECT_EQ(received[1].lParam, 600 | (600 << 16));
+
+    Window root;
+    int x, y;
+    unsigned int width, height, border, depth;
+    XGetGeometry(other, window->xwindow, &root, &x, &y, &width, &height, &border, &depth);
+    EXPECT_EQ(width, 600u);
+    EXPECT_EQ(height, 600u);
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 50);
+    EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE);
+}
+
+TEST_F(WindowOnXvfb, OpacityIsSetOnlyForLayeredWindows) {
+    create();
+    const Atom opacity = XInternAtom(other, "_NET_WM_WINDOW_OPACITY", False);
+    auto readOpacity = [&](unsigned long* value) {
+        XSync(x11Display(), False); // the server orders requests per client, not across clients
+        Atom type;
+        int format;
+        unsigned long count, after;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(other, window->xwindow, opacity, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
+                           &data);
+        const bool present = data && count == 1 && format == 32;
+        // NOTE: Xlib returns format-32 items as C longs, sign-extended from 32 bits.
+        if (present) *value = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;
+        if (data) XFree(data);
+        return present;
+    };
+    unsigned long value = 0;
+    EXPECT_FALSE(SetLayeredWindowAttributes(window, 0x00FF0000, 150, LWA_COLORKEY | LWA_ALPHA));
+    EXPECT_FALSE(readOpacity(&value));
+
+    SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    EXPECT_TRUE(SetLayeredWindowAttributes(window, 0x00FF0000, 150, LWA_COLORKEY | LWA_ALPHA));
+    ASSERT_TRUE(readOpacity(&value));
+    EXPECT_EQ(value, 0x96969696ul);
+    EXPECT_EQ(window->colorKey, 0x00FF0000u);
+    EXPECT_EQ(window->layeredFlags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
+
+    // Leaving the layered style makes the window opaque again.
+    SetWindowLongA(window, GWL_EXSTYLE, 0);
+    EXPECT_FALSE(readOpacity(&value));
+}
+
+TEST_F(WindowOnXvfb, EmptyQueueReturnsAtOnceAndQuitCarriesTheExitCode) {
+    create();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500)); // it does not wait
+
+    PostQuitMessage(3);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 3u);
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(WindowOnXvfb, CloseBoxBecomesCloseThenDestroy) {
+    create();
+    XEvent event = {};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window->xwindow;
+    event.xclient.message_type = XInternAtom(other, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(other, "WM_DELETE_WINDOW", False));
+    sendFromOther(event);
+
+    MSG msg;
+    ASSERT_TRUE(waitFor(WM_CLOSE, &msg));
+    EXPECT_EQ(msg.hwnd, window);
+    received.clear();
+    DispatchMessageA(&msg);
+    EXPECT_EQ(messagesReceived(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+    EXPECT_TRUE(window->destroyed);
+    EXPECT_EQ(window->xwindow, 0u);
+}
+
+TEST_F(WindowOnXvfb, ButtonsInsideAreReportedAndReleasesOutsideAreNot) {
+    create();
+    sendFromOther(button(ButtonRelease, Button1, -5, 10), ButtonReleaseMask);
+    sendFromOther(button(ButtonPress, Button3, 120, 100), ButtonPressMask);
+    MSG msg;
+    ASSERT_TRUE(waitFor(WM_RBUTTONDOWN, &msg));
+    EXPECT_EQ(msg.lParam, 120 | (100 << 16));
+    for (const Received& r : received) EXPECT_NE(r.message, static_cast<UINT>(WM_LBUTTONUP));
+}
+
+TEST_F(WindowOnXvfb, ControlXFromTheResourcesBecomesTheExitCommand) {
+    create();
+    const HACCEL accelerators = LoadAcceleratorsA(nullptr, MAKEINTRESOURCE(101));
+    ASSERT_NE(accelerators, nullptr);
+    XEvent event = {};
+    event.xkey.type = KeyPress;
+    event.xkey.window = window->xwindow;
+    event.xkey.keycode = XKeysymToKeycode(other, XK_x);
+    event.xkey.same_screen = True;
+
+    event.xkey.state = 0; // a plain X is an ordinary key
+    sendFromOther(event, KeyPressMask);
+    MSG msg;
+    ASSERT_TRUE(waitFor(WM_KEYDOWN, &msg));
+    EXPECT_EQ(msg.wParam, static_cast<WPARAM>('X'));
+    EXPECT_EQ(TranslateAcceleratorA(window, accelerators, &msg), 0);
+
+    event.xkey.state = ControlMask | LockMask; // Caps Lock is not a modifier
+    sendFromOther(event, KeyPressMask);
+    ASSERT_TRUE(waitFor(WM_KEYDOWN, &msg));
+    received.clear();
+    EXPECT_NE(TranslateAcceleratorA(window, accelerators, &msg), 0);
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].message, static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(LOWORD(received[0].wParam), 40003);
+}
+
+TEST_F(WindowOnXvfb, ResizeFromOutsideBecomesSize) {
+    create();
+    XResizeWindow(other, window->xwindow, 640, 480);
+    XSync(other, False);
+    MSG msg;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (window->clientHeight != 480 && std::chrono::steady_clock::now() < deadline) {
+        PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+    }
+    EXPECT_EQ(window->clientWidth, 640);
+    EXPECT_EQ(window->clientHeight, 480);
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ(received.back().message, static_cast<UINT>(WM_SIZE));
+    EXPECT_EQ(received.back().lParam, 640 | (480 << 16));
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new XvfbEnvironment());
+    return RUN_ALL_TESTS();
+}
