@@ -22,7 +22,9 @@ HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR name) {
     const AcceleratorEntry* entries = findAcceleratorTable(id, &count);
     if (!entries || count == 0) return nullptr;
     HACCEL__& table = (*loaded)[id];
-    for (int i = 0; i < count; ++i) table.entries.push_back(ACCEL{entries[i].flags, entries[i].key, entries[i].command});
+    for (int i = 0; i < count; ++i) {
+        table.entries.push_back(ACCEL{entries[i].flags, entries[i].key, entries[i].command});
+    }
     return &table;
 }
 

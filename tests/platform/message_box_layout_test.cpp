@@ -37,21 +37,6 @@ TEST(MessageBoxLayout, ButtonIsCentredBelowTheLastLine) {
     EXPECT_TRUE(insideRect(layout.button, layout.buttonLabelX + 12 - 1, layout.buttonLabelBaseline - 11));
 }
 
-TEST(MessageBoxLayout, MoreLinesMakeATallerBox) {
-    const int oneLine = layoutMessageBox(metrics({10})).height;
-    const int threeLines = layoutMessageBox(metrics({10, 10, 10})).height;
-    EXPECT_EQ(threeLines - oneLine, 2 * 13);
-}
-
-TEST(MessageBoxInput, ButtonRectangleExcludesItsFarEdges) {
-    const BoxRect rect = {10, 20, 80, 30};
-    EXPECT_TRUE(insideRect(rect, 10, 20));
-    EXPECT_TRUE(insideRect(rect, 89, 49));
-    EXPECT_FALSE(insideRect(rect, 90, 30));
-    EXPECT_FALSE(insideRect(rect, 50, 50));
-    EXPECT_FALSE(insideRect(rect, 9, 30));
-}
-
 TEST(MessageBoxInput, EnterEscapeAndSpaceClose) {
     for (KeySym keysym : {KeySym{XK_Return}, KeySym{XK_KP_Enter}, KeySym{XK_Escape}, KeySym{XK_space}}) {
         EXPECT_TRUE(keyClosesMessageBox(keysym)) << keysym;

@@ -6,11 +6,6 @@
 
 TEST(Opacity, TheProgramsAlphaGivesThe150Of255Cardinal) { EXPECT_EQ(opacityCardinal(150), 0x96969696u); }
 
-TEST(Opacity, EndsAreTransparentAndOpaque) {
-    EXPECT_EQ(opacityCardinal(0), 0u);
-    EXPECT_EQ(opacityCardinal(255), 0xFFFFFFFFu);
-}
-
 TEST(Opacity, EveryAlphaIsExactAndIncreasing) {
     // alpha/255 of 0xFFFFFFFF is alpha times 0x01010101 with no rounding; a 32-bit product would overflow.
     for (unsigned alpha = 0; alpha <= 255; ++alpha) {
@@ -34,8 +29,6 @@ TEST(IconProperty, PixelsAreNotSignExtendedIntoTheLong) {
     ASSERT_EQ(data.size(), 3u);
     EXPECT_EQ(data[2], 0xFFFF0000ul);
 }
-
-TEST(IconProperty, NoImagesGiveAnEmptyProperty) { EXPECT_TRUE(netWmIconData(nullptr, 0).empty()); }
 
 TEST(WindowName, AsciiIsUnchangedAndHighBytesBecomeTwoByteSequences) {
     EXPECT_EQ(latin1ToUtf8("Tessivar - tessivar.example.org"), "Tessivar - tessivar.example.org");

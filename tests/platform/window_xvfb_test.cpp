@@ -103,17 +103,6 @@ protected:
         XSync(other, False);
     }
 
-    XEvent button(int type, unsigned int number, int x, int y) {
-        XEvent event = {};
-        event.xbutton.type = type;
-        event.xbutton.window = window->xwindow;
-        event.xbutton.button = number;
-        event.xbutton.x = x;
-        event.xbutton.y = y;
-        event.xbutton.same_screen = True;
-        return event;
-    }
-
     Display* other = nullptr;
     HWND window = nullptr;
 };
@@ -205,16 +194,6 @@ TEST_F(WindowOnXvfb, CloseBoxBecomesCloseThenDestroy) {
     EXPECT_EQ(messagesReceived(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
     EXPECT_TRUE(window->destroyed);
     EXPECT_EQ(window->xwindow, 0u);
-}
-
-TEST_F(WindowOnXvfb, ButtonsInsideAreReportedAndReleasesOutsideAreNot) {
-    create();
-    sendFromOther(button(ButtonRelease, Button1, -5, 10), ButtonReleaseMask);
-    sendFromOther(button(ButtonPress, Button3, 120, 100), ButtonPressMask);
-    MSG msg;
-    ASSERT_TRUE(waitFor(WM_RBUTTONDOWN, &msg));
-    EXPECT_EQ(msg.lParam, 120 | (100 << 16));
-    for (const Received& r : received) EXPECT_NE(r.message, static_cast<UINT>(WM_LBUTTONUP));
 }
 
 TEST_F(WindowOnXvfb, ControlXFromTheResourcesBecomesTheExitCommand) {
