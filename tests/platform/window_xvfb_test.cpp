@@ -43,8 +43,8 @@ std::unique_ptr<XvfbServer> server;
 class XvfbEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        server = std::make_unique<XvfbServer>();
-        if (!server->display().empty()) setenv("DISPLAY", server->display().c_str(), 1);
+        server = XvfbServer::start();
+        if (server) setenv("DISPLAY", server->displayName().c_str(), 1);
     }
     void TearDown() override { server.reset(); }
 };
@@ -52,7 +52,7 @@ public:
 class WindowOnXvfb : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server || server->display().empty() || !x11Display()) GTEST_SKIP() << "no Xvfb";
+        if (!server || !x11Display()) GTEST_SKIP() << "no Xvfb";
         static bool registered = false;
         if (!registered) {
             WNDCLASSA windowClass = {};
@@ -62,7 +62,7 @@ protected:
             registered = true;
         }
         // A second client, standing in for the window manager and the user.
-        other = XOpenDisplay(server->display().c_str());
+        other = XOpenDisplay(server->displayName().c_str());
         ASSERT_NE(other, nullptr);
         received.clear();
         sizeOnCreate = true;
