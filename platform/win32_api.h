@@ -38,8 +38,8 @@ typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef void* HGDIOBJ;
 
-#define DECLARE_HANDLE(name) \
-    struct name##__;         \
+#define DECLARE_HANDLE(name)                                                                                           \
+    struct name##__;                                                                                                   \
     typedef struct name##__* name
 DECLARE_HANDLE(HINSTANCE);
 DECLARE_HANDLE(HICON);
@@ -106,8 +106,7 @@ typedef HICON HCURSOR;
 #define WS_THICKFRAME 0x00040000L
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+#define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_CLIPSIBLINGS 0x04000000L
 #define WS_CLIPCHILDREN 0x02000000L
 #define WS_VISIBLE 0x10000000L
@@ -244,8 +243,8 @@ static_assert(sizeof(LOGPALETTE) == 8, "LOGPALETTE is 8 bytes");
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 ATOM RegisterClassA(const WNDCLASSA* windowClass);
-HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
 BOOL DestroyWindow(HWND window);
@@ -290,8 +289,8 @@ PROC wglGetProcAddress(LPCSTR name);
 // KERNEL32 and the C runtime.
 BOOL CloseHandle(HANDLE handle);
 void Sleep(DWORD milliseconds);
-uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(GAUGE_STDCALL* start)(void*),
-                         void* argument, unsigned initFlag, unsigned* threadId);
+uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(GAUGE_STDCALL* start)(void*), void* argument,
+                         unsigned initFlag, unsigned* threadId);
 
 // The program's entry point, called by the layer's main().
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);

@@ -53,10 +53,14 @@ void drawGlyphPass(const TextLabel& label, const char* text) {
 LabelOrigin labelOrigin(int32_t align, float x, float y, float w, float h) {
     const float centredY = static_cast<float>(y - h * 0.5);
     switch (align) {
-    case AlignLeft: return {true, x, centredY};
-    case AlignCenter: return {true, static_cast<float>(x - w * 0.5), centredY};
-    case AlignRight: return {true, x - w, centredY};
-    default: return {false, 0.0f, 0.0f};
+    case AlignLeft:
+        return {true, x, centredY};
+    case AlignCenter:
+        return {true, static_cast<float>(x - w * 0.5), centredY};
+    case AlignRight:
+        return {true, x - w, centredY};
+    default:
+        return {false, 0.0f, 0.0f};
     }
 }
 

@@ -69,8 +69,8 @@ HWND createMainWindow(HINSTANCE instance) {
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kCaption;
     RegisterClassA(&windowClass);
-    return CreateWindowExA(0, kCaption, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 50, 50, 0,
-                           0, nullptr, nullptr, instance, nullptr);
+    return CreateWindowExA(0, kCaption, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 50, 50, 0, 0,
+                           nullptr, nullptr, instance, nullptr);
 }
 
 } // namespace

@@ -33,8 +33,8 @@ void storeLinearRamps(Display* display, Colormap colormap, const XVisualInfo& vi
 
 void makeColormap(Display* display, HDC__* dc, const XVisualInfo& visual) {
     const bool writable = visualHasWritableColormap(visual.c_class);
-    dc->colormap = XCreateColormap(display, RootWindow(display, visual.screen), visual.visual,
-                                   writable ? AllocAll : AllocNone);
+    dc->colormap =
+        XCreateColormap(display, RootWindow(display, visual.screen), visual.visual, writable ? AllocAll : AllocNone);
     dc->paletteColormap = writable && visualNeedsPalette(visual.c_class);
     dc->colormapCells = visual.colormap_size;
     if (visual.c_class == DirectColor) storeLinearRamps(display, dc->colormap, visual);

@@ -16,9 +16,9 @@ struct KeyMapping {
     UINT virtualKey;
 };
 constexpr KeyMapping kKeyMappings[] = {
-    {XK_BackSpace, VK_BACK},  {XK_Tab, VK_TAB},          {XK_ISO_Left_Tab, VK_TAB},  {XK_Return, VK_RETURN},
-    {XK_KP_Enter, VK_RETURN}, {XK_Escape, VK_ESCAPE},    {XK_space, VK_SPACE},       {XK_Left, VK_LEFT},
-    {XK_Up, VK_UP},           {XK_Right, VK_RIGHT},      {XK_Down, VK_DOWN},         {XK_Shift_L, VK_SHIFT},
+    {XK_BackSpace, VK_BACK},  {XK_Tab, VK_TAB},           {XK_ISO_Left_Tab, VK_TAB},  {XK_Return, VK_RETURN},
+    {XK_KP_Enter, VK_RETURN}, {XK_Escape, VK_ESCAPE},     {XK_space, VK_SPACE},       {XK_Left, VK_LEFT},
+    {XK_Up, VK_UP},           {XK_Right, VK_RIGHT},       {XK_Down, VK_DOWN},         {XK_Shift_L, VK_SHIFT},
     {XK_Shift_R, VK_SHIFT},   {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL}, {XK_Alt_L, VK_MENU},
     {XK_Alt_R, VK_MENU},
 };

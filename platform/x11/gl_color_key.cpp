@@ -12,9 +12,7 @@ struct Span {
 
 struct KeyColour {
     unsigned char red, green, blue;
-    bool matches(const unsigned char* pixel) const {
-        return pixel[0] == red && pixel[1] == green && pixel[2] == blue;
-    }
+    bool matches(const unsigned char* pixel) const { return pixel[0] == red && pixel[1] == green && pixel[2] == blue; }
 };
 
 KeyColour keyColour(COLORREF key) {

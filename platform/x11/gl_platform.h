@@ -18,9 +18,9 @@ struct HDC__ {
     HWND__* window = nullptr;
     int format = 0; // 0 until SetPixelFormat
     GLXFBConfig config = nullptr;
-    Window surface = 0;       // the child window
-    GLXWindow drawable = 0;   // GLX's handle on it
-    Colormap colormap = 0;    // the child's own colormap
+    Window surface = 0;           // the child window
+    GLXWindow drawable = 0;       // GLX's handle on it
+    Colormap colormap = 0;        // the child's own colormap
     bool paletteColormap = false; // writable and indexed: RealizePalette stores into it
     int colormapCells = 0;
     HPALETTE selectedPalette = nullptr;

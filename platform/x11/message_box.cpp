@@ -61,10 +61,9 @@ Window createBoxWindow(Display* display, HWND owner, const char* caption, const 
     const int screen = DefaultScreen(display);
     const int x = (DisplayWidth(display, screen) - layout.width) / 2;
     const int y = (DisplayHeight(display, screen) - layout.height) / 2;
-    const Window window =
-        XCreateSimpleWindow(display, RootWindow(display, screen), x, y, static_cast<unsigned>(layout.width),
-                            static_cast<unsigned>(layout.height), 0, BlackPixel(display, screen),
-                            WhitePixel(display, screen));
+    const Window window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y,
+                                              static_cast<unsigned>(layout.width), static_cast<unsigned>(layout.height),
+                                              0, BlackPixel(display, screen), WhitePixel(display, screen));
     XSelectInput(display, window, ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask);
     XStoreName(display, window, caption);
     const X11Atoms& atoms = x11Atoms();

@@ -53,8 +53,8 @@ Window createXWindow(Display* display, HWND__& window, int x, int y) {
     attributes.background_pixmap = None; // GL draws every pixel; no flash of background
     attributes.border_pixel = 0;
     attributes.colormap = DefaultColormap(display, screen);
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask | StructureNotifyMask | FocusChangeMask;
+    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask | FocusChangeMask;
     return XCreateWindow(display, RootWindow(display, screen), x, y, xExtent(window.clientWidth),
                          xExtent(window.clientHeight), 0, window.depth, InputOutput, window.visual,
                          CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);

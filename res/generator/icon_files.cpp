@@ -38,8 +38,8 @@ std::vector<uint8_t> pngScanlines(const IconPixels& image) {
         raw.push_back(0);
         for (int x = 0; x < image.size; ++x) {
             const uint32_t p = image.argb[static_cast<size_t>(y) * image.size + x];
-            raw.insert(raw.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                   static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 24)});
+            raw.insert(raw.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8), static_cast<uint8_t>(p),
+                                   static_cast<uint8_t>(p >> 24)});
         }
     }
     return raw;

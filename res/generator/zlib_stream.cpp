@@ -17,8 +17,8 @@ constexpr std::array<uint16_t, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10
                                                   31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
 constexpr std::array<uint8_t, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
                                                   2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<uint16_t, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,     9,     13,    17,  25,
-                                                    33,   49,   65,   97,   129,  193,   257,   385,   513, 769,
+constexpr std::array<uint16_t, 30> kDistanceBase = {1,    2,    3,    4,    5,    7,    9,    13,    17,    25,
+                                                    33,   49,   65,   97,   129,  193,  257,  385,   513,   769,
                                                     1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
 constexpr std::array<uint8_t, 30> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
                                                     6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
@@ -55,10 +55,14 @@ private:
 
 // Writes a literal/length symbol (0..285) with the fixed Huffman code.
 void writeLiteralLength(BitWriter& bits, int symbol) {
-    if (symbol < 144) bits.writeCode(0x30 + symbol, 8);
-    else if (symbol < 256) bits.writeCode(0x190 + (symbol - 144), 9);
-    else if (symbol < 280) bits.writeCode(symbol - 256, 7);
-    else bits.writeCode(0xC0 + (symbol - 280), 8);
+    if (symbol < 144)
+        bits.writeCode(0x30 + symbol, 8);
+    else if (symbol < 256)
+        bits.writeCode(0x190 + (symbol - 144), 9);
+    else if (symbol < 280)
+        bits.writeCode(symbol - 256, 7);
+    else
+        bits.writeCode(0xC0 + (symbol - 280), 8);
 }
 
 void writeMatch(BitWriter& bits, int length, int distance) {

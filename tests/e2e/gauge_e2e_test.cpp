@@ -27,73 +27,60 @@ constexpr double frameTimeoutSeconds = 5.0;
 constexpr double exitTimeoutSeconds = 5.0;
 
 // Client-area X coordinates of a GL point: the y axes run opposite ways.
-WindowPoint fromGl(int x, int y)
-{
-    return {x, side - y};
-}
+WindowPoint fromGl(int x, int y) { return {x, side - y}; }
 
 // Text areas: each label's glyphs lie within these boxes for the points used below.
 const GlBox fpsText{5, 578, 120, 592};
 const GlBox vertexCoordText{310, 282, 370, 296};
 const GlBox armUpCoordText{310, 432, 370, 448};
 const GlBox baseRightCoordText{462, 280, 520, 291};
-const GlBox sweepAtRest{480, 294, 520, 306};   // "0.0000" centred 200 px out along an arm at 0 degrees
-const GlBox sweepArmUp{270, 493, 330, 507};    // "90.0000" centred 200 px out along an arm at 90 degrees
+const GlBox sweepAtRest{480, 294, 520, 306}; // "0.0000" centred 200 px out along an arm at 0 degrees
+const GlBox sweepArmUp{270, 493, 330, 507};  // "90.0000" centred 200 px out along an arm at 90 degrees
 
 // A point on the circle of the given radius about the vertex.
-GlBox onCircle(int degrees, double radius, int slack)
-{
+GlBox onCircle(int degrees, double radius, int slack) {
     const double rad = degrees * M_PI / 180.0;
     return around(static_cast<int>(std::lround(300 + radius * std::cos(rad))),
-        static_cast<int>(std::lround(300 + radius * std::sin(rad))), slack);
+                  static_cast<int>(std::lround(300 + radius * std::sin(rad))), slack);
 }
 
-std::string makeScratchDirectory()
-{
+std::string makeScratchDirectory() {
     char pattern[] = "/tmp/tessivar-e2e-XXXXXX";
     const char* made = mkdtemp(pattern);
     return made ? made : "";
 }
 
-std::string currentTestName()
-{
+std::string currentTestName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     return std::string(info->test_suite_name()) + "." + info->name();
 }
 
 class GaugeTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         removeFailureArtifacts();
         scratch_ = makeScratchDirectory();
         ASSERT_FALSE(scratch_.empty());
     }
 
-    void TearDown() override
-    {
-        if (HasFailure())
-            saveFailureArtifacts();
+    void TearDown() override {
+        if (HasFailure()) saveFailureArtifacts();
         gauge_.reset();
         x_.reset();
         server_.reset();
         std::filesystem::remove_all(scratch_);
     }
 
-    ::testing::AssertionResult startServer(const std::vector<std::string>& extraArguments = {})
-    {
+    ::testing::AssertionResult startServer(const std::vector<std::string>& extraArguments = {}) {
         server_ = XvfbServer::start(extraArguments);
-        if (!server_)
-            return ::testing::AssertionFailure() << "Xvfb did not start";
+        if (!server_) return ::testing::AssertionFailure() << "Xvfb did not start";
         x_ = XSession::open(server_->displayName());
-        if (!x_)
-            return ::testing::AssertionFailure() << "no XTest connection to " << server_->displayName();
+        if (!x_) return ::testing::AssertionFailure() << "no XTest connection to " << server_->displayName();
         return ::testing::AssertionSuccess();
     }
 
     // Starts the program in the scratch directory, on our server if there is one, else with no DISPLAY.
-    ::testing::AssertionResult startGauge(std::map<std::string, std::optional<std::string>> environment = {})
-    {
+    ::testing::AssertionResult startGauge(std::map<std::string, std::optional<std::string>> environment = {}) {
         LaunchOptions options;
         options.argv = {TESSIVAR_BINARY};
         options.workingDirectory = scratch_;
@@ -101,52 +88,44 @@ protected:
         options.environment = std::move(environment);
         options.environment["DISPLAY"] = server_ ? std::optional(server_->displayName()) : std::nullopt;
         gauge_ = ChildProcess::launch(options);
-        if (!gauge_)
-            return ::testing::AssertionFailure() << "could not start " << TESSIVAR_BINARY;
+        if (!gauge_) return ::testing::AssertionFailure() << "could not start " << TESSIVAR_BINARY;
         return ::testing::AssertionSuccess();
     }
 
-    ::testing::AssertionResult waitForGaugeWindow()
-    {
+    ::testing::AssertionResult waitForGaugeWindow() {
         window_ = waitForWindow(x_->display(), gaugeTitle, startTimeoutSeconds);
         if (!window_)
-            return ::testing::AssertionFailure() << "no window \"" << gaugeTitle << "\"; program said: "
-                                                 << gauge_->output();
+            return ::testing::AssertionFailure()
+                   << "no window \"" << gaugeTitle << "\"; program said: " << gauge_->output();
         return ::testing::AssertionSuccess();
     }
 
     // Captures the client area until check passes or the time-out; the last capture stays for inspection.
-    bool waitForFrame(const std::function<bool(const GaugeImage&)>& check, double timeoutSeconds = frameTimeoutSeconds)
-    {
+    bool waitForFrame(const std::function<bool(const GaugeImage&)>& check,
+                      double timeoutSeconds = frameTimeoutSeconds) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
         for (;;) {
-            if (captureFrame() && check(frame()))
-                return true;
-            if (std::chrono::steady_clock::now() >= deadline)
-                return false;
+            if (captureFrame() && check(frame())) return true;
+            if (std::chrono::steady_clock::now() >= deadline) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
 
-    bool captureFrame()
-    {
+    bool captureFrame() {
         auto image = x_->captureWindow(window_);
-        if (!image || image->width != side || image->height != side)
-            return false;
+        if (!image || image->width != side || image->height != side) return false;
         lastFrame_ = std::move(*image);
         return true;
     }
 
     // The first frame is complete once the yellow vertex marker shows in the middle.
-    bool waitForFirstFrame()
-    {
+    bool waitForFirstFrame() {
         return waitForFrame([](const GaugeImage& f) { return f.count(around(300, 300, 3), isYellow) >= 14; },
-            startTimeoutSeconds);
+                            startTimeoutSeconds);
     }
 
     // Left drag straight up sets the arm to 90 degrees, right drag straight right the base to 0.
-    bool setArmUpBaseRight()
-    {
+    bool setArmUpBaseRight() {
         x_->drag(window_, Button1, fromGl(300, 350), fromGl(300, 450));
         x_->drag(window_, Button3, fromGl(350, 300), fromGl(450, 300));
         return waitForFrame([](const GaugeImage& f) {
@@ -155,8 +134,7 @@ protected:
     }
 
     // The pointer has to be over the window for its keys to reach it: there is no window manager to focus it.
-    void typeKey(unsigned long keysym, unsigned long modifier = 0)
-    {
+    void typeKey(unsigned long keysym, unsigned long modifier = 0) {
         x_->moveTo(window_, {20, 300});
         x_->tapKey(keysym, modifier);
     }
@@ -166,22 +144,16 @@ protected:
     static std::string artifactStem() { return std::string(E2E_ARTIFACT_DIR) + "/failed-" + currentTestName(); }
 
     // Pictures from an earlier failed run would mislead once the test passes.
-    static void removeFailureArtifacts()
-    {
-        for (const char* suffix : {".png", "-screen.png", ".log"})
-            std::filesystem::remove(artifactStem() + suffix);
+    static void removeFailureArtifacts() {
+        for (const char* suffix : {".png", "-screen.png", ".log"}) std::filesystem::remove(artifactStem() + suffix);
     }
 
-    void saveFailureArtifacts()
-    {
+    void saveFailureArtifacts() {
         const std::string stem = artifactStem();
-        if (lastFrame_.width > 0)
-            writePngFile(lastFrame_, stem + ".png");
+        if (lastFrame_.width > 0) writePngFile(lastFrame_, stem + ".png");
         if (x_)
-            if (auto screen = x_->captureScreen())
-                writePngFile(*screen, stem + "-screen.png");
-        if (gauge_)
-            std::ofstream(stem + ".log") << gauge_->output();
+            if (auto screen = x_->captureScreen()) writePngFile(*screen, stem + "-screen.png");
+        if (gauge_) std::ofstream(stem + ".log") << gauge_->output();
     }
 
     std::string scratch_;
@@ -195,8 +167,7 @@ protected:
 // The program running on its own server with its first frame on screen.
 class RunningGauge : public GaugeTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         GaugeTest::SetUp();
         ASSERT_TRUE(startServer());
         ASSERT_TRUE(startGauge());
@@ -205,8 +176,7 @@ protected:
     }
 };
 
-TEST_F(RunningGauge, WindowIsA600SquareClientAreaWithItsNamesAndProtocols)
-{
+TEST_F(RunningGauge, WindowIsA600SquareClientAreaWithItsNamesAndProtocols) {
     Display* display = x_->display();
     const auto area = windowRect(display, window_);
     ASSERT_TRUE(area);
@@ -223,8 +193,7 @@ TEST_F(RunningGauge, WindowIsA600SquareClientAreaWithItsNamesAndProtocols)
     EXPECT_TRUE(acceptsDeleteWindow(display, window_));
 }
 
-TEST_F(RunningGauge, StartsWithAllPointsInTheMiddleAndTheIndicatorUpright)
-{
+TEST_F(RunningGauge, StartsWithAllPointsInTheMiddleAndTheIndicatorUpright) {
     const GaugeImage f = frame();
     EXPECT_TRUE(isDark(f.at(100, 100)));
     EXPECT_TRUE(isDark(f.at(500, 100)));
@@ -246,8 +215,7 @@ TEST_F(RunningGauge, StartsWithAllPointsInTheMiddleAndTheIndicatorUpright)
     EXPECT_TRUE(f.none(sweepArmUp, isLit));
 }
 
-TEST_F(RunningGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned)
-{
+TEST_F(RunningGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned) {
     ASSERT_TRUE(setArmUpBaseRight());
     const GaugeImage f = frame();
 
@@ -281,8 +249,7 @@ constexpr int armLow = 305;
 constexpr int armHigh = 393;
 
 // Lit and dark runs along the arm's rows, as lengths: lit runs positive, dark runs negative.
-std::vector<int> runsAlongArm(const GaugeImage& f, int threshold)
-{
+std::vector<int> runsAlongArm(const GaugeImage& f, int threshold) {
     std::vector<int> runs;
     for (int y = armLow; y <= armHigh; ++y) {
         const int lit = f.any({297, y, 303, y}, [threshold](Rgb c) { return isGrey(c) && c.r >= threshold; }) ? 1 : -1;
@@ -294,31 +261,26 @@ std::vector<int> runsAlongArm(const GaugeImage& f, int threshold)
     return runs;
 }
 
-int brightestOnArm(const GaugeImage& f)
-{
+int brightestOnArm(const GaugeImage& f) {
     int brightest = 0;
     for (int y = armLow; y <= armHigh; ++y)
-        for (int x = 297; x <= 303; ++x)
-            brightest = std::max(brightest, f.at(x, y).r);
+        for (int x = 297; x <= 303; ++x) brightest = std::max(brightest, f.at(x, y).r);
     return brightest;
 }
 
 // Dashes of 10 rows with gaps of 10 (stipple 0x6666, factor 5); the runs cut by the ends of the range are ignored.
-bool looksDashed(const std::vector<int>& runs)
-{
+bool looksDashed(const std::vector<int>& runs) {
     int dashes = 0;
     int gaps = 0;
     for (size_t i = 1; i + 1 < runs.size(); ++i) {
         const int length = std::abs(runs[i]);
-        if (length < 6 || length > 14)
-            return false;
+        if (length < 6 || length > 14) return false;
         (runs[i] > 0 ? dashes : gaps) += 1;
     }
     return dashes >= 3 && gaps >= 3;
 }
 
-TEST_F(RunningGauge, ArmIsDashedAndBlinksWhileTheLeftButtonIsHeld)
-{
+TEST_F(RunningGauge, ArmIsDashedAndBlinksWhileTheLeftButtonIsHeld) {
     x_->moveTo(window_, fromGl(300, 450));
     x_->pressButton(Button1);
 
@@ -327,13 +289,11 @@ TEST_F(RunningGauge, ArmIsDashedAndBlinksWhileTheLeftButtonIsHeld)
     bool sawDashes = false;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
     while (std::chrono::steady_clock::now() < until) {
-        if (!captureFrame())
-            continue;
+        if (!captureFrame()) continue;
         const int level = brightestOnArm(frame());
         dimmest = std::min(dimmest, level);
         brightest = std::max(brightest, level);
-        if (level > 100)
-            sawDashes = sawDashes || looksDashed(runsAlongArm(frame(), level / 2));
+        if (level > 100) sawDashes = sawDashes || looksDashed(runsAlongArm(frame(), level / 2));
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
     }
     EXPECT_TRUE(sawDashes) << "no dashed grey arm while held";
@@ -342,14 +302,12 @@ TEST_F(RunningGauge, ArmIsDashedAndBlinksWhileTheLeftButtonIsHeld)
     x_->releaseButton(Button1);
     EXPECT_TRUE(waitForFrame([](const GaugeImage& f) {
         for (int y = 310; y <= 440; ++y)
-            if (!f.rowHas(y, 297, 303, isWhite))
-                return false;
+            if (!f.rowHas(y, 297, 303, isWhite)) return false;
         return true;
     })) << "arm not solid white after release";
 }
 
-TEST_F(RunningGauge, KeyIHidesAndShowsTheCoordinates)
-{
+TEST_F(RunningGauge, KeyIHidesAndShowsTheCoordinates) {
     ASSERT_TRUE(setArmUpBaseRight());
     ASSERT_GE(frame().count(armUpCoordText, isGreen), 10);
     ASSERT_GE(frame().count(vertexCoordText, isYellow), 10);
@@ -368,42 +326,36 @@ TEST_F(RunningGauge, KeyIHidesAndShowsTheCoordinates)
     })) << "coordinates not back after a second I";
 }
 
-TEST_F(RunningGauge, KeyVTwiceKeepsItRunningAndDrawing)
-{
+TEST_F(RunningGauge, KeyVTwiceKeepsItRunningAndDrawing) {
     typeKey(XK_v);
     typeKey(XK_v);
     EXPECT_FALSE(gauge_->waitForExit(0.5)) << "program ended after V: " << gauge_->output();
     EXPECT_TRUE(setArmUpBaseRight()) << "no longer drawing after V";
 }
 
-TEST_F(RunningGauge, CtrlXExitsWithStatus0)
-{
+TEST_F(RunningGauge, CtrlXExitsWithStatus0) {
     typeKey(XK_x, XK_Control_L);
     EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(0));
 }
 
-TEST_F(RunningGauge, PlainXDoesNotExit)
-{
+TEST_F(RunningGauge, PlainXDoesNotExit) {
     typeKey(XK_x);
     EXPECT_FALSE(gauge_->waitForExit(0.5));
 }
 
-TEST_F(RunningGauge, DeleteWindowMessageExitsWithStatus0)
-{
+TEST_F(RunningGauge, DeleteWindowMessageExitsWithStatus0) {
     ASSERT_TRUE(sendDeleteWindow(x_->display(), window_));
     EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(0));
 }
 
-TEST_F(GaugeTest, WithoutGlxShowsThePixelFormatMessageBoxAndExits1)
-{
+TEST_F(GaugeTest, WithoutGlxShowsThePixelFormatMessageBoxAndExits1) {
     ASSERT_TRUE(startServer({"-extension", "GLX"}));
     ASSERT_TRUE(startGauge());
     const Window box = waitForWindow(x_->display(), "SetDCPixelFormat", startTimeoutSeconds);
     ASSERT_NE(box, static_cast<Window>(None)) << "no message box; program said: " << gauge_->output();
     EXPECT_EQ(parentOf(x_->display(), box), DefaultRootWindow(x_->display())) << "not a top-level window";
     EXPECT_TRUE(gauge_->running()) << "ended before the box was dismissed";
-    if (auto image = x_->captureWindow(box))
-        lastFrame_ = *image;
+    if (auto image = x_->captureWindow(box)) lastFrame_ = *image;
 
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (gauge_->output().find("Error Pixel Format") == std::string::npos && std::chrono::steady_clock::now() < until)
@@ -416,15 +368,13 @@ TEST_F(GaugeTest, WithoutGlxShowsThePixelFormatMessageBoxAndExits1)
     EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(1));
 }
 
-TEST_F(GaugeTest, WithoutADisplayPrintsAMessageAndExits1)
-{
+TEST_F(GaugeTest, WithoutADisplayPrintsAMessageAndExits1) {
     ASSERT_TRUE(startGauge());
     EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(1));
     EXPECT_FALSE(gauge_->output().empty()) << "no message";
 }
 
-TEST_F(GaugeTest, WithoutAFaceFileRunsWithoutText)
-{
+TEST_F(GaugeTest, WithoutAFaceFileRunsWithoutText) {
     const std::string config = scratch_ + "/fonts.conf";
     std::ofstream(config) << "<?xml version=\"1.0\"?>\n<fontconfig><cachedir>" << scratch_
                           << "/fc-cache</cachedir></fontconfig>\n";

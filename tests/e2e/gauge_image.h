@@ -14,16 +14,16 @@ struct Rgb {
 
 using ColourTest = std::function<bool(Rgb)>;
 
-bool isDark(Rgb c);   // background, nothing drawn
-bool isLit(Rgb c);    // anything visibly drawn
+bool isDark(Rgb c); // background, nothing drawn
+bool isLit(Rgb c);  // anything visibly drawn
 bool isWhite(Rgb c);
 bool isRed(Rgb c);
 bool isGreen(Rgb c);
 bool isYellow(Rgb c);
 bool isCyan(Rgb c);
-bool isGrey(Rgb c);   // lit and colourless, at any brightness
-bool isReddish(Rgb c);  // red clearly above blue, as at the red end of the gradient
-bool isBluish(Rgb c);   // blue clearly above red
+bool isGrey(Rgb c);    // lit and colourless, at any brightness
+bool isReddish(Rgb c); // red clearly above blue, as at the red end of the gradient
+bool isBluish(Rgb c);  // blue clearly above red
 
 // An inclusive rectangle of pixels in GL coordinates.
 struct GlBox {

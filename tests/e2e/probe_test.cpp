@@ -11,10 +11,9 @@
 
 namespace {
 
-std::uint32_t bigEndian32(const std::vector<std::uint8_t>& bytes, size_t at)
-{
-    return (std::uint32_t(bytes[at]) << 24) | (std::uint32_t(bytes[at + 1]) << 16) | (std::uint32_t(bytes[at + 2]) << 8)
-        | bytes[at + 3];
+std::uint32_t bigEndian32(const std::vector<std::uint8_t>& bytes, size_t at) {
+    return (std::uint32_t(bytes[at]) << 24) | (std::uint32_t(bytes[at + 1]) << 16) |
+           (std::uint32_t(bytes[at + 2]) << 8) | bytes[at + 3];
 }
 
 struct Chunk {
@@ -24,8 +23,7 @@ struct Chunk {
 };
 
 // Splits a PNG file after its signature into chunks, checking each CRC.
-std::vector<Chunk> readChunks(const std::vector<std::uint8_t>& png)
-{
+std::vector<Chunk> readChunks(const std::vector<std::uint8_t>& png) {
     std::vector<Chunk> chunks;
     size_t at = 8;
     while (at + 12 <= png.size()) {
@@ -41,33 +39,28 @@ std::vector<Chunk> readChunks(const std::vector<std::uint8_t>& png)
     return chunks;
 }
 
-std::vector<std::uint8_t> inflated(const std::vector<std::uint8_t>& data, size_t expectedSize)
-{
+std::vector<std::uint8_t> inflated(const std::vector<std::uint8_t>& data, size_t expectedSize) {
     std::vector<std::uint8_t> out(expectedSize + 16);
     uLongf size = out.size();
-    if (uncompress(out.data(), &size, data.data(), data.size()) != Z_OK)
-        return {};
+    if (uncompress(out.data(), &size, data.data(), data.size()) != Z_OK) return {};
     out.resize(size);
     return out;
 }
 
 // A 3x2 image with a distinct value in every byte.
-RgbImage sampleImage()
-{
+RgbImage sampleImage() {
     RgbImage image;
     image.width = 3;
     image.height = 2;
-    for (int i = 0; i < 18; ++i)
-        image.rgb.push_back(static_cast<std::uint8_t>(10 + i * 13));
+    for (int i = 0; i < 18; ++i) image.rgb.push_back(static_cast<std::uint8_t>(10 + i * 13));
     return image;
 }
 
-TEST(PngWriter, WritesSignatureHeaderDataAndEndWithValidChecksums)
-{
+TEST(PngWriter, WritesSignatureHeaderDataAndEndWithValidChecksums) {
     const auto png = encodePng(sampleImage());
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 8),
-        (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+              (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
 
     const auto chunks = readChunks(png);
     ASSERT_EQ(chunks.size(), 3u);
@@ -75,8 +68,7 @@ TEST(PngWriter, WritesSignatureHeaderDataAndEndWithValidChecksums)
     EXPECT_EQ(chunks[1].type, "IDAT");
     EXPECT_EQ(chunks[2].type, "IEND");
     EXPECT_TRUE(chunks[2].data.empty());
-    for (const auto& chunk : chunks)
-        EXPECT_TRUE(chunk.crcMatches) << chunk.type;
+    for (const auto& chunk : chunks) EXPECT_TRUE(chunk.crcMatches) << chunk.type;
 
     const auto& header = chunks[0].data;
     ASSERT_EQ(header.size(), 13u);
@@ -87,8 +79,7 @@ TEST(PngWriter, WritesSignatureHeaderDataAndEndWithValidChecksums)
     EXPECT_EQ(header[12], 0) << "not interlaced";
 }
 
-TEST(PngWriter, StoresEachRowUnfilteredTopRowFirst)
-{
+TEST(PngWriter, StoresEachRowUnfilteredTopRowFirst) {
     const RgbImage image = sampleImage();
     const auto chunks = readChunks(encodePng(image));
     ASSERT_EQ(chunks.size(), 3u);
@@ -97,13 +88,12 @@ TEST(PngWriter, StoresEachRowUnfilteredTopRowFirst)
     EXPECT_EQ(rows[0], 0);
     EXPECT_EQ(rows[10], 0);
     EXPECT_EQ(std::vector<std::uint8_t>(rows.begin() + 1, rows.begin() + 10),
-        std::vector<std::uint8_t>(image.rgb.begin(), image.rgb.begin() + 9));
+              std::vector<std::uint8_t>(image.rgb.begin(), image.rgb.begin() + 9));
     EXPECT_EQ(std::vector<std::uint8_t>(rows.begin() + 11, rows.end()),
-        std::vector<std::uint8_t>(image.rgb.begin() + 9, image.rgb.end()));
+              std::vector<std::uint8_t>(image.rgb.begin() + 9, image.rgb.end()));
 }
 
-TEST(PngWriter, RefusesImagesWhoseSizeDoesNotMatchTheirPixels)
-{
+TEST(PngWriter, RefusesImagesWhoseSizeDoesNotMatchTheirPixels) {
     RgbImage empty;
     EXPECT_TRUE(encodePng(empty).empty());
     RgbImage short_ = sampleImage();
@@ -114,24 +104,21 @@ TEST(PngWriter, RefusesImagesWhoseSizeDoesNotMatchTheirPixels)
     EXPECT_TRUE(encodePng(wrongWidth).empty());
 }
 
-TEST(PixelSplitting, ReadsEightBitChannelsByTheirMasks)
-{
+TEST(PixelSplitting, ReadsEightBitChannelsByTheirMasks) {
     const PixelLayout bgrx{0xFF0000, 0x00FF00, 0x0000FF};
     EXPECT_EQ(rgbFromPixel(0x123456, bgrx), (std::array<std::uint8_t, 3>{0x12, 0x34, 0x56}));
     const PixelLayout swapped{0x0000FF, 0x00FF00, 0xFF0000};
     EXPECT_EQ(rgbFromPixel(0x123456, swapped), (std::array<std::uint8_t, 3>{0x56, 0x34, 0x12}));
 }
 
-TEST(PixelSplitting, ScalesNarrowChannelsToTheFullRange)
-{
+TEST(PixelSplitting, ScalesNarrowChannelsToTheFullRange) {
     const PixelLayout rgb565{0xF800, 0x07E0, 0x001F};
     EXPECT_EQ(rgbFromPixel(0xFFFF, rgb565), (std::array<std::uint8_t, 3>{255, 255, 255}));
     EXPECT_EQ(rgbFromPixel(0xF800, rgb565), (std::array<std::uint8_t, 3>{255, 0, 0}));
     EXPECT_EQ(rgbFromPixel(0x0400, rgb565), (std::array<std::uint8_t, 3>{0, 130, 0})) << "32 of 63";
 }
 
-TEST(ScreenClipping, KeepsInsideAreasAndTrimsOverhangs)
-{
+TEST(ScreenClipping, KeepsInsideAreasAndTrimsOverhangs) {
     const auto inside = clipToScreen({50, 50, 600, 600}, 1024, 768);
     ASSERT_TRUE(inside);
     EXPECT_EQ(inside->x, 50);

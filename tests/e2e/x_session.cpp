@@ -13,18 +13,13 @@ namespace {
 
 constexpr int dragSteps = 8;
 
-void pause(int milliseconds)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 } // namespace
 
-std::unique_ptr<XSession> XSession::open(const std::string& displayName)
-{
+std::unique_ptr<XSession> XSession::open(const std::string& displayName) {
     Display* display = XOpenDisplay(displayName.c_str());
-    if (!display)
-        return nullptr;
+    if (!display) return nullptr;
     int event = 0, error = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
         XCloseDisplay(display);
@@ -34,34 +29,26 @@ std::unique_ptr<XSession> XSession::open(const std::string& displayName)
     return std::unique_ptr<XSession>(new XSession(display));
 }
 
-XSession::~XSession()
-{
-    XCloseDisplay(display_);
-}
+XSession::~XSession() { XCloseDisplay(display_); }
 
-void XSession::moveTo(Window window, WindowPoint point)
-{
+void XSession::moveTo(Window window, WindowPoint point) {
     const auto area = windowRect(display_, window);
-    if (!area)
-        return;
+    if (!area) return;
     XTestFakeMotionEvent(display_, DefaultScreen(display_), area->x + point.x, area->y + point.y, CurrentTime);
     XSync(display_, False);
 }
 
-void XSession::pressButton(unsigned button)
-{
+void XSession::pressButton(unsigned button) {
     XTestFakeButtonEvent(display_, button, True, CurrentTime);
     XSync(display_, False);
 }
 
-void XSession::releaseButton(unsigned button)
-{
+void XSession::releaseButton(unsigned button) {
     XTestFakeButtonEvent(display_, button, False, CurrentTime);
     XSync(display_, False);
 }
 
-void XSession::drag(Window window, unsigned button, WindowPoint from, WindowPoint to)
-{
+void XSession::drag(Window window, unsigned button, WindowPoint from, WindowPoint to) {
     moveTo(window, from);
     pressButton(button);
     for (int step = 1; step <= dragSteps; ++step) {
@@ -71,74 +58,60 @@ void XSession::drag(Window window, unsigned button, WindowPoint from, WindowPoin
     releaseButton(button);
 }
 
-void XSession::sendKey(unsigned long keysym, bool down)
-{
+void XSession::sendKey(unsigned long keysym, bool down) {
     const KeyCode code = XKeysymToKeycode(display_, keysym);
     XTestFakeKeyEvent(display_, code, down ? True : False, CurrentTime);
     XSync(display_, False);
 }
 
-void XSession::tapKey(unsigned long keysym, unsigned long modifierKeysym)
-{
-    if (modifierKeysym)
-        sendKey(modifierKeysym, true);
+void XSession::tapKey(unsigned long keysym, unsigned long modifierKeysym) {
+    if (modifierKeysym) sendKey(modifierKeysym, true);
     sendKey(keysym, true);
     sendKey(keysym, false);
-    if (modifierKeysym)
-        sendKey(modifierKeysym, false);
+    if (modifierKeysym) sendKey(modifierKeysym, false);
 }
 
-std::optional<RgbImage> XSession::captureWindow(Window window)
-{
+std::optional<RgbImage> XSession::captureWindow(Window window) {
     const auto area = windowRect(display_, window);
-    if (!area)
-        return std::nullopt;
+    if (!area) return std::nullopt;
     return captureScreenArea(display_, *area);
 }
 
-std::optional<RgbImage> XSession::captureScreen()
-{
-    return ::captureScreen(display_);
-}
+std::optional<RgbImage> XSession::captureScreen() { return ::captureScreen(display_); }
 
-std::string stringProperty(Display* display, Window window, const char* name)
-{
+std::string stringProperty(Display* display, Window window, const char* name) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
     std::string value;
-    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, AnyPropertyType,
-            &type, &format, &count, &remaining, &data) == Success && data) {
-        if (format == 8)
-            value.assign(reinterpret_cast<char*>(data), count);
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, AnyPropertyType, &type,
+                           &format, &count, &remaining, &data) == Success &&
+        data) {
+        if (format == 8) value.assign(reinterpret_cast<char*>(data), count);
         XFree(data);
     }
     return value;
 }
 
-bool hasProperty(Display* display, Window window, const char* name)
-{
+bool hasProperty(Display* display, Window window, const char* name) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
     unsigned long remaining = 0;
     unsigned char* data = nullptr;
     const bool read = XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False,
-                          AnyPropertyType, &type, &format, &count, &remaining, &data) == Success;
-    if (data)
-        XFree(data);
+                                         AnyPropertyType, &type, &format, &count, &remaining, &data) == Success;
+    if (data) XFree(data);
     return read && type != None;
 }
 
-Window parentOf(Display* display, Window window)
-{
+Window parentOf(Display* display, Window window) {
     Window root = None;
     Window parent = None;
     Window* children = nullptr;
     unsigned count = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count) && children)
-        XFree(children);
+    if (XQueryTree(display, window, &root, &parent, &children, &count) && children) XFree(children);
     return parent;
 }

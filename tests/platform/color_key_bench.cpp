@@ -22,8 +22,8 @@ HWND makeLayeredWindow() {
     windowClass.lpfnWndProc = benchProc;
     windowClass.lpszClassName = "color key bench";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(WS_EX_LAYERED, "color key bench", "color key bench", WS_OVERLAPPEDWINDOW, 0, 0,
-                                  kSize, kSize, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(WS_EX_LAYERED, "color key bench", "color key bench", WS_OVERLAPPEDWINDOW, 0, 0, kSize,
+                                  kSize, nullptr, nullptr, nullptr, nullptr);
     if (!window) return nullptr;
     SetLayeredWindowAttributes(window, 0x00FF0000, 150, LWA_COLORKEY | LWA_ALPHA);
     ShowWindow(window, SW_SHOW);

@@ -156,9 +156,9 @@ PIXELFORMATDESCRIPTOR singleBuffered() {
 }
 
 TEST(ClosestPixelFormat, PicksDoubleBufferedWithTheRequestedDepth) {
-    const std::vector<PIXELFORMATDESCRIPTOR> formats = {
-        singleBuffered(), withDepth(trueColour24(), 0), withDepth(trueColour24(), 24, 8),
-        withDepth(trueColour24(), 16), withDepth(trueColour24(), 16, 8)};
+    const std::vector<PIXELFORMATDESCRIPTOR> formats = {singleBuffered(), withDepth(trueColour24(), 0),
+                                                        withDepth(trueColour24(), 24, 8), withDepth(trueColour24(), 16),
+                                                        withDepth(trueColour24(), 16, 8)};
     EXPECT_EQ(closestPixelFormat(formats, shellRequest()), 4);
 }
 

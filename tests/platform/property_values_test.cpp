@@ -17,8 +17,8 @@ TEST(IconProperty, EachImageIsWidthHeightThenPixelsTopRowFirst) {
     const uint32_t big[] = {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004};
     const uint32_t small[] = {0x80FFFFFF};
     const IconImage images[] = {{2, big}, {1, small}};
-    const std::vector<unsigned long> expected = {2, 2, 0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004,
-                                                 1, 1, 0x80FFFFFF};
+    const std::vector<unsigned long> expected = {2,          2, 0xFF000001, 0xFF000002, 0xFF000003,
+                                                 0xFF000004, 1, 1,          0x80FFFFFF};
     EXPECT_EQ(netWmIconData(images, 2), expected);
 }
 

@@ -71,8 +71,7 @@ protected:
         if (window && !window->destroyed) DestroyWindow(window);
         if (other) XCloseDisplay(other);
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
     }
 
     void create(DWORD exStyle = 0) {

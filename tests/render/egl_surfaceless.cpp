@@ -17,10 +17,21 @@ bool makeOffscreenContext(OffscreenContext& out, int width, int height) {
     out.display = surfacelessDisplay();
     if (out.display == EGL_NO_DISPLAY || !eglInitialize(out.display, nullptr, nullptr)) return false;
     if (!eglBindAPI(EGL_OPENGL_API)) return false;
-    const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                       EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
-                                       EGL_BLUE_SIZE,    8,               EGL_ALPHA_SIZE,      8,
-                                       EGL_DEPTH_SIZE,   24,              EGL_NONE};
+    const EGLint configAttributes[] = {EGL_SURFACE_TYPE,
+                                       EGL_PBUFFER_BIT,
+                                       EGL_RENDERABLE_TYPE,
+                                       EGL_OPENGL_BIT,
+                                       EGL_RED_SIZE,
+                                       8,
+                                       EGL_GREEN_SIZE,
+                                       8,
+                                       EGL_BLUE_SIZE,
+                                       8,
+                                       EGL_ALPHA_SIZE,
+                                       8,
+                                       EGL_DEPTH_SIZE,
+                                       24,
+                                       EGL_NONE};
     EGLConfig config = nullptr;
     EGLint configCount = 0;
     if (!eglChooseConfig(out.display, configAttributes, &config, 1, &configCount) || configCount < 1) return false;

@@ -28,7 +28,9 @@ Region arcPointAt(double degrees) {
     return {x - 2, y - 2, x + 2, y + 2};
 }
 
-bool arcShowsAt(const Frame& frame, double degrees) { return findPixels(frame, arcPointAt(degrees), isWhite).count > 0; }
+bool arcShowsAt(const Frame& frame, double degrees) {
+    return findPixels(frame, arcPointAt(degrees), isWhite).count > 0;
+}
 
 } // namespace
 
@@ -88,7 +90,8 @@ TEST_F(ScenePass, ArmAt90AndBaseAt0DrawTheQuarterArc) {
     pointBase(450, 300);
     const Frame frame = frameOf(*gauge);
     for (const double degrees : {3.0, 45.0, 87.0}) EXPECT_TRUE(arcShowsAt(frame, degrees)) << degrees;
-    for (const double degrees : {135.0, 180.0, 225.0, 270.0, 315.0}) EXPECT_FALSE(arcShowsAt(frame, degrees)) << degrees;
+    for (const double degrees : {135.0, 180.0, 225.0, 270.0, 315.0})
+        EXPECT_FALSE(arcShowsAt(frame, degrees)) << degrees;
 }
 
 TEST_F(ScenePass, ArmAt0AndBaseAt90DrawTheThreeQuarterArc) {
@@ -111,8 +114,10 @@ ArmRows armRows(const Frame& frame) {
     for (int y = 305; y <= 392; ++y) {
         int rowBrightest = 0;
         for (int x = 297; x <= 303; ++x) rowBrightest = std::max(rowBrightest, frame.at(x, y).g);
-        if (rowBrightest > 20) ++rows.lit;
-        else ++rows.dark;
+        if (rowBrightest > 20)
+            ++rows.lit;
+        else
+            ++rows.dark;
         rows.brightest = std::max(rows.brightest, rowBrightest);
     }
     return rows;

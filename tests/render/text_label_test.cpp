@@ -171,7 +171,8 @@ TEST_F(LabelPixels, TextTakesTheFillColour) {
     label.fillColor[1] = 1.0f;
     label.fillColor[2] = 1.0f;
     const Frame frame = printedAlone(label, 300.0f, 300.0f, "88");
-    const LitArea cyan = findPixels(frame, {250, 280, 350, 320}, [](Rgb c) { return c.r == 0 && c.g == 255 && c.b == 255; });
+    const LitArea cyan =
+        findPixels(frame, {250, 280, 350, 320}, [](Rgb c) { return c.r == 0 && c.g == 255 && c.b == 255; });
     const LitArea other = findPixels(frame, {250, 280, 350, 320}, [](Rgb c) { return c.r > 0; });
     EXPECT_GT(cyan.count, 30);
     EXPECT_EQ(other.count, 0);
@@ -187,8 +188,10 @@ TEST_F(LabelPixels, LabelWithoutFaceDrawsNothing) {
 
 TEST_F(LabelPixels, LeavesBlendingOffDepthTestAsItWasAndTheMatrixUnchanged) {
     for (const bool depthBefore : {true, false}) {
-        if (depthBefore) glEnable(GL_DEPTH_TEST);
-        else glDisable(GL_DEPTH_TEST);
+        if (depthBefore)
+            glEnable(GL_DEPTH_TEST);
+        else
+            glDisable(GL_DEPTH_TEST);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glTranslatef(3.0f, 4.0f, 0.0f);

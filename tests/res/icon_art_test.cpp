@@ -12,9 +12,7 @@ namespace {
 
 int alphaOf(uint32_t p) { return static_cast<int>(p >> 24); }
 
-double lumaOf(uint32_t p) {
-    return 0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF);
-}
+double lumaOf(uint32_t p) { return 0.299 * ((p >> 16) & 0xFF) + 0.587 * ((p >> 8) & 0xFF) + 0.114 * (p & 0xFF); }
 
 class RingIcon : public ::testing::TestWithParam<int> {
 protected:

@@ -55,7 +55,8 @@ std::vector<PngChunk> pngChunks(const std::vector<uint8_t>& png) {
     for (size_t at = 8; at + 12 <= png.size();) {
         const uint32_t length = be32(png, at);
         PngChunk chunk{std::string(png.begin() + at + 4, png.begin() + at + 8),
-                       {png.begin() + at + 8, png.begin() + at + 8 + length}, be32(png, at + 8 + length)};
+                       {png.begin() + at + 8, png.begin() + at + 8 + length},
+                       be32(png, at + 8 + length)};
         chunks.push_back(chunk);
         at += 12 + length;
     }

@@ -16,18 +16,15 @@ extern char** environ;
 
 namespace {
 
-std::vector<char*> pointersTo(std::vector<std::string>& strings)
-{
+std::vector<char*> pointersTo(std::vector<std::string>& strings) {
     std::vector<char*> pointers;
-    for (auto& s : strings)
-        pointers.push_back(s.data());
+    for (auto& s : strings) pointers.push_back(s.data());
     pointers.push_back(nullptr);
     return pointers;
 }
 
 // Runs in the forked child only: wire up output, die with the parent, exec.
-[[noreturn]] void execChild(const LaunchOptions& options, std::vector<std::string> environment)
-{
+[[noreturn]] void execChild(const LaunchOptions& options, std::vector<std::string> environment) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     const char* path = options.outputPath.empty() ? "/dev/null" : options.outputPath.c_str();
     const int out = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -41,80 +38,58 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings)
         dup2(in, STDIN_FILENO);
         close(in);
     }
-    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
-        _exit(127);
+    if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(127);
     std::vector<std::string> argv = options.argv;
     execve(argv[0].c_str(), pointersTo(argv).data(), pointersTo(environment).data());
     _exit(127);
 }
 
-int statusFromWait(int raw)
-{
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
+int statusFromWait(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw); }
 
 } // namespace
 
-std::vector<std::string> childEnvironment(const std::map<std::string, std::optional<std::string>>& changes)
-{
+std::vector<std::string> childEnvironment(const std::map<std::string, std::optional<std::string>>& changes) {
     std::vector<std::string> result;
     for (char** entry = environ; *entry; ++entry) {
         const std::string variable = *entry;
         const std::string name = variable.substr(0, variable.find('='));
-        if (!changes.count(name))
-            result.push_back(variable);
+        if (!changes.count(name)) result.push_back(variable);
     }
     for (const auto& [name, value] : changes)
-        if (value)
-            result.push_back(name + "=" + *value);
+        if (value) result.push_back(name + "=" + *value);
     return result;
 }
 
-std::unique_ptr<ChildProcess> ChildProcess::launch(const LaunchOptions& options)
-{
+std::unique_ptr<ChildProcess> ChildProcess::launch(const LaunchOptions& options) {
     std::vector<std::string> environment = childEnvironment(options.environment);
     const pid_t pid = fork();
-    if (pid < 0)
-        return nullptr;
-    if (pid == 0)
-        execChild(options, std::move(environment));
+    if (pid < 0) return nullptr;
+    if (pid == 0) execChild(options, std::move(environment));
     return std::unique_ptr<ChildProcess>(new ChildProcess(pid, options.outputPath));
 }
 
-ChildProcess::~ChildProcess()
-{
-    terminate();
-}
+ChildProcess::~ChildProcess() { terminate(); }
 
-bool ChildProcess::reap(int options)
-{
-    if (status_)
-        return true;
+bool ChildProcess::reap(int options) {
+    if (status_) return true;
     int raw = 0;
-    if (waitpid(pid_, &raw, options) != pid_)
-        return false;
+    if (waitpid(pid_, &raw, options) != pid_) return false;
     status_ = statusFromWait(raw);
     return true;
 }
 
-bool ChildProcess::running()
-{
-    return !reap(WNOHANG);
-}
+bool ChildProcess::running() { return !reap(WNOHANG); }
 
-std::optional<int> ChildProcess::waitForExit(double timeoutSeconds)
-{
+std::optional<int> ChildProcess::waitForExit(double timeoutSeconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     while (!reap(WNOHANG)) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            return std::nullopt;
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return status_;
 }
 
-int ChildProcess::terminate()
-{
+int ChildProcess::terminate() {
     if (running()) {
         kill(pid_, SIGTERM);
         if (!waitForExit(2.0)) {
@@ -125,8 +100,7 @@ int ChildProcess::terminate()
     return *status_;
 }
 
-std::string ChildProcess::output() const
-{
+std::string ChildProcess::output() const {
     std::ifstream file(outputPath_);
     std::ostringstream text;
     text << file.rdbuf();

@@ -7,15 +7,12 @@
 
 namespace {
 
-void appendBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<std::uint8_t>(value >> shift));
+void appendBigEndian32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 // Appends one chunk: length, type, data, and the CRC over type and data.
-void appendChunk(std::vector<std::uint8_t>& out, const char type[4], const std::vector<std::uint8_t>& data)
-{
+void appendChunk(std::vector<std::uint8_t>& out, const char type[4], const std::vector<std::uint8_t>& data) {
     appendBigEndian32(out, static_cast<std::uint32_t>(data.size()));
     const size_t typeStart = out.size();
     out.insert(out.end(), type, type + 4);
@@ -24,8 +21,7 @@ void appendChunk(std::vector<std::uint8_t>& out, const char type[4], const std::
     appendBigEndian32(out, static_cast<std::uint32_t>(crc));
 }
 
-std::vector<std::uint8_t> headerData(const RgbImage& image)
-{
+std::vector<std::uint8_t> headerData(const RgbImage& image) {
     std::vector<std::uint8_t> data;
     appendBigEndian32(data, static_cast<std::uint32_t>(image.width));
     appendBigEndian32(data, static_cast<std::uint32_t>(image.height));
@@ -34,8 +30,7 @@ std::vector<std::uint8_t> headerData(const RgbImage& image)
 }
 
 // Every row is prefixed with filter type 0 (none).
-std::vector<std::uint8_t> filteredRows(const RgbImage& image)
-{
+std::vector<std::uint8_t> filteredRows(const RgbImage& image) {
     const size_t rowBytes = static_cast<size_t>(image.width) * 3;
     std::vector<std::uint8_t> rows;
     rows.reserve((rowBytes + 1) * image.height);
@@ -47,8 +42,7 @@ std::vector<std::uint8_t> filteredRows(const RgbImage& image)
     return rows;
 }
 
-bool deflateInto(const std::vector<std::uint8_t>& raw, std::vector<std::uint8_t>& compressed)
-{
+bool deflateInto(const std::vector<std::uint8_t>& raw, std::vector<std::uint8_t>& compressed) {
     uLongf size = compressBound(static_cast<uLong>(raw.size()));
     compressed.resize(size);
     if (compress2(compressed.data(), &size, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_SPEED) != Z_OK)
@@ -59,14 +53,12 @@ bool deflateInto(const std::vector<std::uint8_t>& raw, std::vector<std::uint8_t>
 
 } // namespace
 
-std::vector<std::uint8_t> encodePng(const RgbImage& image)
-{
-    if (image.width <= 0 || image.height <= 0
-        || image.rgb.size() != static_cast<size_t>(image.width) * image.height * 3)
+std::vector<std::uint8_t> encodePng(const RgbImage& image) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.rgb.size() != static_cast<size_t>(image.width) * image.height * 3)
         return {};
     std::vector<std::uint8_t> compressed;
-    if (!deflateInto(filteredRows(image), compressed))
-        return {};
+    if (!deflateInto(filteredRows(image), compressed)) return {};
     std::vector<std::uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     appendChunk(png, "IHDR", headerData(image));
     appendChunk(png, "IDAT", compressed);
@@ -74,11 +66,9 @@ std::vector<std::uint8_t> encodePng(const RgbImage& image)
     return png;
 }
 
-bool writePngFile(const RgbImage& image, const std::string& path)
-{
+bool writePngFile(const RgbImage& image, const std::string& path) {
     const std::vector<std::uint8_t> png = encodePng(image);
-    if (png.empty())
-        return false;
+    if (png.empty()) return false;
     std::ofstream file(path, std::ios::binary);
     file.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     return static_cast<bool>(file);

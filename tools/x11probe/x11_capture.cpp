@@ -7,26 +7,21 @@
 
 namespace {
 
-int lowestSetBit(unsigned long mask)
-{
+int lowestSetBit(unsigned long mask) {
     int shift = 0;
-    while (shift < 64 && !(mask & (1UL << shift)))
-        ++shift;
+    while (shift < 64 && !(mask & (1UL << shift))) ++shift;
     return shift;
 }
 
-std::uint8_t channelFromPixel(unsigned long pixel, unsigned long mask)
-{
-    if (mask == 0)
-        return 0;
+std::uint8_t channelFromPixel(unsigned long pixel, unsigned long mask) {
+    if (mask == 0) return 0;
     const int shift = lowestSetBit(mask);
     const unsigned long maximum = mask >> shift;
     const unsigned long value = (pixel & mask) >> shift;
     return static_cast<std::uint8_t>((value * 255 + maximum / 2) / maximum);
 }
 
-RgbImage rgbFromXImage(XImage* image)
-{
+RgbImage rgbFromXImage(XImage* image) {
     const PixelLayout layout{image->red_mask, image->green_mask, image->blue_mask};
     RgbImage out;
     out.width = image->width;
@@ -42,53 +37,44 @@ RgbImage rgbFromXImage(XImage* image)
 
 } // namespace
 
-std::array<std::uint8_t, 3> rgbFromPixel(unsigned long pixel, const PixelLayout& layout)
-{
+std::array<std::uint8_t, 3> rgbFromPixel(unsigned long pixel, const PixelLayout& layout) {
     return {channelFromPixel(pixel, layout.redMask), channelFromPixel(pixel, layout.greenMask),
-        channelFromPixel(pixel, layout.blueMask)};
+            channelFromPixel(pixel, layout.blueMask)};
 }
 
-std::optional<ScreenRect> clipToScreen(const ScreenRect& area, int screenWidth, int screenHeight)
-{
+std::optional<ScreenRect> clipToScreen(const ScreenRect& area, int screenWidth, int screenHeight) {
     const int left = std::max(area.x, 0);
     const int top = std::max(area.y, 0);
     const int right = std::min(area.x + area.width, screenWidth);
     const int bottom = std::min(area.y + area.height, screenHeight);
-    if (right <= left || bottom <= top)
-        return std::nullopt;
+    if (right <= left || bottom <= top) return std::nullopt;
     return ScreenRect{left, top, right - left, bottom - top};
 }
 
-std::optional<ScreenRect> windowRect(Display* display, Window window)
-{
+std::optional<ScreenRect> windowRect(Display* display, Window window) {
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes))
-        return std::nullopt;
+    if (!XGetWindowAttributes(display, window, &attributes)) return std::nullopt;
     int rootX = 0;
     int rootY = 0;
     Window child;
-    if (!XTranslateCoordinates(display, window, attributes.root, 0, 0, &rootX, &rootY, &child))
-        return std::nullopt;
+    if (!XTranslateCoordinates(display, window, attributes.root, 0, 0, &rootX, &rootY, &child)) return std::nullopt;
     return ScreenRect{rootX, rootY, attributes.width, attributes.height};
 }
 
-std::optional<RgbImage> captureScreenArea(Display* display, const ScreenRect& area)
-{
+std::optional<RgbImage> captureScreenArea(Display* display, const ScreenRect& area) {
     const int screen = DefaultScreen(display);
     const auto clipped = clipToScreen(area, DisplayWidth(display, screen), DisplayHeight(display, screen));
-    if (!clipped)
-        return std::nullopt;
-    XImage* image = XGetImage(display, RootWindow(display, screen), clipped->x, clipped->y,
-        static_cast<unsigned>(clipped->width), static_cast<unsigned>(clipped->height), AllPlanes, ZPixmap);
-    if (!image)
-        return std::nullopt;
+    if (!clipped) return std::nullopt;
+    XImage* image =
+        XGetImage(display, RootWindow(display, screen), clipped->x, clipped->y, static_cast<unsigned>(clipped->width),
+                  static_cast<unsigned>(clipped->height), AllPlanes, ZPixmap);
+    if (!image) return std::nullopt;
     RgbImage out = rgbFromXImage(image);
     XDestroyImage(image);
     return out;
 }
 
-std::optional<RgbImage> captureScreen(Display* display)
-{
+std::optional<RgbImage> captureScreen(Display* display) {
     const int screen = DefaultScreen(display);
     return captureScreenArea(display, {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)});
 }

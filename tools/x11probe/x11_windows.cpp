@@ -10,13 +10,9 @@
 
 namespace {
 
-int ignoreError(Display*, XErrorEvent*)
-{
-    return 0;
-}
+int ignoreError(Display*, XErrorEvent*) { return 0; }
 
-std::string utf8Property(Display* display, Window window, const char* name)
-{
+std::string utf8Property(Display* display, Window window, const char* name) {
     const Atom property = XInternAtom(display, name, False);
     const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
     Atom type = None;
@@ -26,16 +22,15 @@ std::string utf8Property(Display* display, Window window, const char* name)
     unsigned char* data = nullptr;
     std::string value;
     if (XGetWindowProperty(display, window, property, 0, 1024, False, utf8, &type, &format, &count, &remaining,
-            &data) == Success && data) {
-        if (type == utf8 && format == 8)
-            value.assign(reinterpret_cast<char*>(data), count);
+                           &data) == Success &&
+        data) {
+        if (type == utf8 && format == 8) value.assign(reinterpret_cast<char*>(data), count);
         XFree(data);
     }
     return value;
 }
 
-std::string legacyName(Display* display, Window window)
-{
+std::string legacyName(Display* display, Window window) {
     char* name = nullptr;
     std::string value;
     if (XFetchName(display, window, &name) && name) {
@@ -45,14 +40,12 @@ std::string legacyName(Display* display, Window window)
     return value;
 }
 
-bool isViewable(Display* display, Window window)
-{
+bool isViewable(Display* display, Window window) {
     XWindowAttributes attributes;
     return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
-std::vector<Window> childrenOf(Display* display, Window window)
-{
+std::vector<Window> childrenOf(Display* display, Window window) {
     Window root;
     Window parent;
     Window* children = nullptr;
@@ -65,63 +58,49 @@ std::vector<Window> childrenOf(Display* display, Window window)
     return result;
 }
 
-Window searchBelow(Display* display, Window window, const std::string& title)
-{
+Window searchBelow(Display* display, Window window, const std::string& title) {
     for (Window child : childrenOf(display, window)) {
-        if (windowTitle(display, child) == title && isViewable(display, child))
-            return child;
-        if (Window found = searchBelow(display, child, title))
-            return found;
+        if (windowTitle(display, child) == title && isViewable(display, child)) return child;
+        if (Window found = searchBelow(display, child, title)) return found;
     }
     return None;
 }
 
 } // namespace
 
-void ignoreXErrors()
-{
-    XSetErrorHandler(ignoreError);
-}
+void ignoreXErrors() { XSetErrorHandler(ignoreError); }
 
-std::string windowTitle(Display* display, Window window)
-{
+std::string windowTitle(Display* display, Window window) {
     std::string title = utf8Property(display, window, "_NET_WM_NAME");
     return title.empty() ? legacyName(display, window) : title;
 }
 
-Window findWindowByTitle(Display* display, const std::string& title)
-{
+Window findWindowByTitle(Display* display, const std::string& title) {
     return searchBelow(display, DefaultRootWindow(display), title);
 }
 
-Window waitForWindow(Display* display, const std::string& title, double timeoutSeconds)
-{
+Window waitForWindow(Display* display, const std::string& title, double timeoutSeconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     for (;;) {
-        if (Window window = findWindowByTitle(display, title))
-            return window;
-        if (std::chrono::steady_clock::now() >= deadline)
-            return None;
+        if (Window window = findWindowByTitle(display, title)) return window;
+        if (std::chrono::steady_clock::now() >= deadline) return None;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
-bool acceptsDeleteWindow(Display* display, Window window)
-{
+bool acceptsDeleteWindow(Display* display, Window window) {
     const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     Atom* protocols = nullptr;
     int count = 0;
     bool found = false;
     if (XGetWMProtocols(display, window, &protocols, &count) && protocols) {
-        for (int i = 0; i < count; ++i)
-            found = found || protocols[i] == deleteWindow;
+        for (int i = 0; i < count; ++i) found = found || protocols[i] == deleteWindow;
         XFree(protocols);
     }
     return found;
 }
 
-bool sendDeleteWindow(Display* display, Window window)
-{
+bool sendDeleteWindow(Display* display, Window window) {
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
