@@ -10,15 +10,11 @@
 
 #include "angle_gauge.h"
 #include "egl_surfaceless.h"
+#include "gauge_setup.h"
 #include "scene_pass.h"
+#include "seams.h"
 
 namespace {
-
-void createLabels(AngleGauge& g) {
-    g.fpsLabel.create(22, AlignLeft);
-    g.angleLabel.create(15, AlignCenter);
-    g.coordLabel.create(14, AlignLeft);
-}
 
 // A drag in progress: the arm swings while the base stays, so every frame's text changes.
 void moveArm(AngleGauge& g, int frame) {
@@ -33,20 +29,19 @@ double millisecondsSince(std::chrono::steady_clock::time_point start) {
 
 } // namespace
 
-AngleGauge gauge;
-
 // The offscreen surface has nothing to present; finishing counts the frame's whole cost.
 void swapFrameBuffers(HDC) { glFinish(); }
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 2000;
-    createLabels(gauge); // before the context, as the program does
+    static AngleGauge gauge;  // zero-filled static storage, as the program's
+    createGaugeLabels(gauge); // before the context, as the program does
     OffscreenContext context;
     if (!makeOffscreenContext(context, 600, 600)) {
         std::fprintf(stderr, "frame_bench: no EGL surfaceless context\n");
         return 1;
     }
-    glEnable(GL_CULL_FACE);
+    setFixedGlState();
     onResize(gauge, 600.0f, 600.0f);
 
     for (int i = 0; i < 50; ++i) renderFrame(gauge); // glyph caches and driver warm-up

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform_handles.h"
+#include "win32_handles.h"
 #include "text_label.h"
 
 struct PixelPoint {

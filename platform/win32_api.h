@@ -3,6 +3,8 @@
 // On Windows these are the real headers; elsewhere our own layer (platform/x11) provides
 // the same names with the same values and layouts.
 
+#include "win32_handles.h"
+
 #if defined(_WIN32)
 
 #include <windows.h>
@@ -12,8 +14,6 @@
 
 #include <cstddef>
 #include <cstdint>
-
-#include "../core/platform_handles.h"
 
 #define WINAPI
 #define CALLBACK
@@ -60,7 +60,6 @@ typedef HICON HCURSOR;
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 
 // Messages.
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
@@ -99,7 +98,6 @@ typedef HICON HCURSOR;
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define CS_OWNDC 0x0020
-#define CS_DBLCLKS 0x0008
 #define WS_OVERLAPPED 0x00000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_SYSMENU 0x00080000L
@@ -136,15 +134,8 @@ typedef HICON HCURSOR;
 #define PFD_DOUBLEBUFFER 0x00000001
 #define PFD_STEREO 0x00000002
 #define PFD_DRAW_TO_WINDOW 0x00000004
-#define PFD_DRAW_TO_BITMAP 0x00000008
-#define PFD_SUPPORT_GDI 0x00000010
 #define PFD_SUPPORT_OPENGL 0x00000020
-#define PFD_GENERIC_FORMAT 0x00000040
 #define PFD_NEED_PALETTE 0x00000080
-#define PFD_NEED_SYSTEM_PALETTE 0x00000100
-#define PFD_SWAP_EXCHANGE 0x00000200
-#define PFD_SWAP_COPY 0x00000400
-#define PFD_GENERIC_ACCELERATED 0x00001000
 #define PFD_TYPE_RGBA 0
 #define PFD_TYPE_COLORINDEX 1
 #define PFD_MAIN_PLANE 0
@@ -288,7 +279,6 @@ PROC wglGetProcAddress(LPCSTR name);
 
 // KERNEL32 and the C runtime.
 BOOL CloseHandle(HANDLE handle);
-void Sleep(DWORD milliseconds);
 uintptr_t _beginthreadex(void* security, unsigned stackSize, unsigned(GAUGE_STDCALL* start)(void*), void* argument,
                          unsigned initFlag, unsigned* threadId);
 

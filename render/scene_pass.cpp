@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "angle_geometry.h"
+#include "seams.h"
 
 namespace {
 

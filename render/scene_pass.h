@@ -19,6 +19,3 @@ void drawMarker(int32_t x, int32_t y);
 
 // A quad shaded from blue on its left edge to red on its right edge.
 void drawGradientQuad(float x, float y, float w, float h);
-
-// Provided by the shell: SwapBuffers on the gauge's device context.
-void swapFrameBuffers(HDC dc);

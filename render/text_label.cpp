@@ -5,22 +5,27 @@
 #include <FTGL/ftgl.h>
 #include <GL/gl.h>
 
+#include <sys/stat.h>
+
 #include <cstdarg>
 #include <cstdio>
-#include <filesystem>
+
+#include "seams.h"
 
 namespace {
 
 constexpr char kSystemFaceFile[] = "c:/windows/Fonts/arial.ttf";
 constexpr unsigned kFaceResolution = 72;
 
+// NOTE: a plain stat: std::filesystem would add most of a megabyte to a statically linked executable.
 bool fileExists(const char* path) {
-    std::error_code error;
-    return std::filesystem::exists(path, error);
+    struct stat status;
+    return stat(path, &status) == 0;
 }
 
 const char* faceFile() { return fileExists(kSystemFaceFile) ? kSystemFaceFile : fallbackFaceFile(); }
 
+// Longer output is cut to 99 characters.
 void vformatLabelText(char (&text)[kLabelTextSize], const char* format, va_list args) {
     text[0] = '\0';
     std::vsnprintf(text, sizeof text, format, args);
@@ -62,13 +67,6 @@ LabelOrigin labelOrigin(int32_t align, float x, float y, float w, float h) {
     default:
         return {false, 0.0f, 0.0f};
     }
-}
-
-void formatLabelText(char (&text)[kLabelTextSize], const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    vformatLabelText(text, format, args);
-    va_end(args);
 }
 
 void TextLabel::create(int32_t size, TextAlign alignment) { createFromFile(faceFile(), size, alignment); }

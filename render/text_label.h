@@ -47,10 +47,3 @@ struct LabelOrigin {
     float y;
 };
 LabelOrigin labelOrigin(int32_t align, float x, float y, float w, float h);
-
-// Formats like snprintf into a label's buffer; longer output is cut to 99 characters.
-void formatLabelText(char (&text)[kLabelTextSize], const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-// The face used where "c:/windows/Fonts/arial.ttf" does not exist; null when there is none.
-// Provided by the platform layer.
-const char* fallbackFaceFile();

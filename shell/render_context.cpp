@@ -7,7 +7,8 @@
 #include <cstdlib>
 
 #include "angle_gauge.h"
-#include "scene_pass.h"
+#include "gauge_setup.h"
+#include "seams.h"
 
 namespace {
 
@@ -51,16 +52,6 @@ void createContext(HWND window) {
     gauge.palette = createPalette(gauge.hdc);
 }
 
-// Back faces stay culled for the life of the program: every filled quad is counter-clockwise.
-void setFixedState() {
-    glFrontFace(GL_CCW);
-    glPolygonMode(GL_FRONT, GL_FILL);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glShadeModel(GL_SMOOTH);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-}
-
 SwapIntervalProc lookUpSwapInterval() {
     const PROC address = wglGetProcAddress("wglSwapIntervalEXT");
     // Through void(*)() so the compiler accepts the change of signature.
@@ -78,7 +69,7 @@ void setupRenderContext(HWND window) {
     gauge.window = window;
     createContext(window);
     glewInit(); // only extension entry points; the fixed pipeline needs none of them
-    setFixedState();
+    setFixedGlState();
     swapIntervalProc = lookUpSwapInterval();
     // NOTE: drivers without swap control (Mesa under Xvfb) give no function; frames are then unpaced.
     if (swapIntervalProc) swapIntervalProc(1);

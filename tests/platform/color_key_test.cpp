@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <random>
 
-#include "gl_color_key.h"
+#include "color_key_runs.h"
 
 namespace {
 

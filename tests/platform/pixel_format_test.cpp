@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gl_pixel_formats.h"
+#include "pixel_format_traits.h"
 
 // NOTE: after GoogleTest, whose own None the X headers' None macro would break.
 #include <X11/X.h>

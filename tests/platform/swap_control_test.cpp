@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "wgl_extensions.h"
+#include "swap_control.h"
 
 namespace {
 

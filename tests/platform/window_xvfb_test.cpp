@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "x11_platform.h"
+#include "layer.h"
 #include "xvfb_server.h"
 
 namespace {
@@ -52,7 +52,7 @@ public:
 class WindowOnXvfb : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!server || !x11Display()) GTEST_SKIP() << "no Xvfb";
+        if (!server || !layer().display) GTEST_SKIP() << "no Xvfb";
         static bool registered = false;
         if (!registered) {
             WNDCLASSA windowClass = {};
@@ -79,7 +79,7 @@ protected:
                                  nullptr, nullptr, nullptr);
         ASSERT_NE(window, nullptr);
         ShowWindow(window, SW_SHOW);
-        XSync(x11Display(), False);
+        XSync(layer().display, False);
     }
 
     // Takes messages until one with `message` arrives or a second passes; dispatches the others.
@@ -130,7 +130,7 @@ TEST_F(WindowOnXvfb, OpacityIsSetOnlyForLayeredWindows) {
     create();
     const Atom opacity = XInternAtom(other, "_NET_WM_WINDOW_OPACITY", False);
     auto readOpacity = [&](unsigned long* value) {
-        XSync(x11Display(), False); // the server orders requests per client, not across clients
+        XSync(layer().display, False); // the server orders requests per client, not across clients
         Atom type;
         int format;
         unsigned long count, after;

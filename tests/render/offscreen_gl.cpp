@@ -9,6 +9,7 @@
 
 #include "egl_surfaceless.h"
 #include "render_hooks.h"
+#include "gauge_setup.h"
 #include "scene_pass.h"
 
 namespace {
@@ -20,7 +21,7 @@ AngleGauge labelledBeforeContext;
 class OffscreenEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        createGaugeLabels(labelledBeforeContext, kTestFace);
+        createGaugeLabelsFromFile(labelledBeforeContext, kTestFace);
         ASSERT_TRUE(makeOffscreenContext(offscreen, kFrameSize, kFrameSize))
             << "no EGL surfaceless context, error 0x" << std::hex << eglGetError();
     }
@@ -31,22 +32,6 @@ public:
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new OffscreenEnvironment);
-
-void setLabel(TextLabel& label, const char* face, int32_t size, TextAlign alignment, float r, float g, float b) {
-    label.createFromFile(face, size, alignment);
-    label.fillColor[0] = r;
-    label.fillColor[1] = g;
-    label.fillColor[2] = b;
-}
-
-// What the rendering context sets once after making the context current.
-void setFixedGlState() {
-    glFrontFace(GL_CCW);
-    glPolygonMode(GL_FRONT, GL_FILL);
-    glEnable(GL_CULL_FACE);
-    glCullFace(GL_BACK);
-    glShadeModel(GL_SMOOTH);
-}
 
 } // namespace
 
@@ -82,25 +67,13 @@ LitArea findPixels(const Frame& frame, Region region, const PixelTest& test) {
 bool isBright(Rgb c) { return c.r > 128 || c.g > 128 || c.b > 128; }
 bool isDark(Rgb c) { return c.r < 64 && c.g < 64 && c.b < 64; }
 
-void createGaugeLabels(AngleGauge& g, const char* face) {
-    setLabel(g.fpsLabel, face, 22, AlignLeft, 0.2f, 1.0f, 0.4f);
-    setLabel(g.angleLabel, face, 15, AlignCenter, 1.0f, 1.0f, 1.0f);
-    setLabel(g.coordLabel, face, 14, AlignLeft, 1.0f, 1.0f, 1.0f);
-}
-
-void releaseGaugeLabels(AngleGauge& g) {
-    g.coordLabel.release();
-    g.angleLabel.release();
-    g.fpsLabel.release();
-}
-
 AngleGauge& gaugeLabelledBeforeContext() { return labelledBeforeContext; }
 
 void RenderTest::SetUp() {
     ASSERT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
     setFixedGlState();
     testFallbackFace = kTestFace;
-    createGaugeLabels(*gauge, kTestFace);
+    createGaugeLabelsFromFile(*gauge, kTestFace);
     onResize(*gauge, 600.0f, 600.0f);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "angle_gauge.h"
+#include "gauge_setup.h"
 
 constexpr int kFrameSize = 600;
 
@@ -47,10 +48,6 @@ LitArea findPixels(const Frame& frame, Region region, const PixelTest& test);
 
 bool isBright(Rgb c); // any channel above half
 bool isDark(Rgb c);   // all channels below a quarter
-
-// The three labels as the program makes them: sizes, alignments and start colours.
-void createGaugeLabels(AngleGauge& g, const char* face);
-void releaseGaugeLabels(AngleGauge& g);
 
 // A gauge whose labels were created before the GL context existed, as in the program.
 AngleGauge& gaugeLabelledBeforeContext();

@@ -129,7 +129,7 @@ TEST_F(OverlayPass, CoordinatesHideWhenShowCoordsIsOff) {
 
 TEST_F(OverlayPass, MissingFaceDrawsNoTextAtAll) {
     releaseGaugeLabels(*gauge);
-    createGaugeLabels(*gauge, "/nonexistent/face.ttf");
+    createGaugeLabelsFromFile(*gauge, "/nonexistent/face.ttf");
     gauge->armPoint = {300, 450};
     gauge->basePoint = {450, 300};
     gauge->pulseLevel = 1.0f;

@@ -4,8 +4,7 @@
 
 #include <GL/gl.h>
 
-#include "scene_pass.h"
-#include "text_label.h"
+#include "seams.h"
 
 const char* testFallbackFace = kTestFace;
 int swapCount = 0;

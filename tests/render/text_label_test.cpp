@@ -48,24 +48,6 @@ TEST(LabelOrigin, UnknownAlignmentDoesNotTranslate) {
     EXPECT_FALSE(labelOrigin(-1, 300.0f, 300.0f, 40.0f, 10.0f).translate);
 }
 
-TEST(LabelText, CutsLongOutputTo99Characters) {
-    const std::string longText(150, 'x');
-    char text[kLabelTextSize];
-    formatLabelText(text, "%s", longText.c_str());
-    EXPECT_EQ(std::strlen(text), 99u);
-    EXPECT_EQ(std::string(text), longText.substr(0, 99));
-}
-
-TEST(LabelText, FormatsTheOverlayFormats) {
-    char text[kLabelTextSize];
-    formatLabelText(text, "%d, %d", 320, 240);
-    EXPECT_STREQ(text, "320, 240");
-    formatLabelText(text, "%.4f", 89.61796f);
-    EXPECT_STREQ(text, "89.6180");
-    formatLabelText(text, "FPS : %.2f", 59.941f);
-    EXPECT_STREQ(text, "FPS : 59.94");
-}
-
 TEST(LabelFace, MissingFileLeavesTheLabelNotReadyAndOwningItsFont) {
     TextLabel label;
     label.createFromFile("/nonexistent/face.ttf", 15, AlignCenter);
@@ -176,6 +158,18 @@ TEST_F(LabelPixels, TextTakesTheFillColour) {
     const LitArea other = findPixels(frame, {250, 280, 350, 320}, [](Rgb c) { return c.r > 0; });
     EXPECT_GT(cyan.count, 30);
     EXPECT_EQ(other.count, 0);
+}
+
+TEST_F(LabelPixels, LongTextIsCutTo99Characters) {
+    // Full stops keep 99 characters on screen; the 100th would land right of the 99th.
+    const std::string dots(150, '.');
+    const Frame full = printedAlone(gauge->coordLabel, 5.0f, 300.0f, dots.c_str());
+    const Frame cut = printedAlone(gauge->coordLabel, 5.0f, 300.0f, dots.substr(0, 99).c_str());
+    const Frame shorter = printedAlone(gauge->coordLabel, 5.0f, 300.0f, dots.substr(0, 98).c_str());
+    const Region row = {0, 280, kFrameSize - 1, 320};
+    ASSERT_LT(findPixels(cut, row, isBright).maxX, kFrameSize - 20) << "99 dots must fit the frame";
+    EXPECT_EQ(differingPixels(full, cut, row), 0);
+    EXPECT_GT(differingPixels(cut, shorter, row), 0);
 }
 
 TEST_F(LabelPixels, LabelWithoutFaceDrawsNothing) {

@@ -1,0 +1,123 @@
+// Pixel formats of a device context: GLX framebuffer configs numbered from 1.
+
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "layer.h"
+
+namespace {
+
+bool hasGlx(Display* display) {
+    int errorBase = 0;
+    int eventBase = 0;
+    if (!glXQueryExtension(display, &errorBase, &eventBase)) return false;
+    int major = 0;
+    int minor = 0;
+    // Framebuffer configs arrived with GLX 1.3.
+    return glXQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 3));
+}
+
+int attribute(Display* display, GLXFBConfig config, int name) {
+    int value = 0;
+    glXGetFBConfigAttrib(display, config, name, &value);
+    return value;
+}
+
+bool drawsRgbaToWindow(Display* display, GLXFBConfig config) {
+    return (attribute(display, config, GLX_RENDER_TYPE) & GLX_RGBA_BIT) &&
+           (attribute(display, config, GLX_DRAWABLE_TYPE) & GLX_WINDOW_BIT) &&
+           attribute(display, config, GLX_X_RENDERABLE) && attribute(display, config, GLX_VISUAL_ID);
+}
+
+FormatTraits traitsOf(Display* display, GLXFBConfig config, const XVisualInfo& visual) {
+    FormatTraits t;
+    t.visualClass = visual.c_class;
+    t.depth = visual.depth;
+    t.redMask = visual.red_mask;
+    t.greenMask = visual.green_mask;
+    t.blueMask = visual.blue_mask;
+    t.redSize = attribute(display, config, GLX_RED_SIZE);
+    t.greenSize = attribute(display, config, GLX_GREEN_SIZE);
+    t.blueSize = attribute(display, config, GLX_BLUE_SIZE);
+    t.alphaSize = attribute(display, config, GLX_ALPHA_SIZE);
+    t.depthSize = attribute(display, config, GLX_DEPTH_SIZE);
+    t.stencilSize = attribute(display, config, GLX_STENCIL_SIZE);
+    t.accumRedSize = attribute(display, config, GLX_ACCUM_RED_SIZE);
+    t.accumGreenSize = attribute(display, config, GLX_ACCUM_GREEN_SIZE);
+    t.accumBlueSize = attribute(display, config, GLX_ACCUM_BLUE_SIZE);
+    t.accumAlphaSize = attribute(display, config, GLX_ACCUM_ALPHA_SIZE);
+    t.auxBuffers = attribute(display, config, GLX_AUX_BUFFERS);
+    t.doubleBuffer = attribute(display, config, GLX_DOUBLEBUFFER) != 0;
+    t.stereo = attribute(display, config, GLX_STEREO) != 0;
+    return t;
+}
+
+std::vector<PIXELFORMATDESCRIPTOR> descriptorsOf(const std::vector<PixelFormat>& formats) {
+    std::vector<PIXELFORMATDESCRIPTOR> descriptors;
+    descriptors.reserve(formats.size());
+    for (const PixelFormat& format : formats) descriptors.push_back(describePixelFormat(format.traits));
+    return descriptors;
+}
+
+bool validFormat(const std::vector<PixelFormat>& formats, int format) {
+    return format >= 1 && format <= static_cast<int>(formats.size());
+}
+
+std::vector<PixelFormat> readPixelFormats(Display* display) {
+    std::vector<PixelFormat> formats;
+    if (!display || !hasGlx(display)) return formats;
+    int count = 0;
+    GLXFBConfig* configs = glXGetFBConfigs(display, DefaultScreen(display), &count);
+    for (int i = 0; i < count; ++i) {
+        if (!drawsRgbaToWindow(display, configs[i])) continue;
+        XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i]);
+        if (!visual) continue;
+        formats.push_back({configs[i], traitsOf(display, configs[i], *visual)});
+        XFree(visual);
+    }
+    if (configs) XFree(configs);
+    return formats;
+}
+
+} // namespace
+
+// NOTE: a display's configs do not change while it is open, and reading them costs milliseconds.
+const std::vector<PixelFormat>& pixelFormats() {
+    LayerState& state = layer();
+    if (!state.pixelFormatsRead) {
+        state.pixelFormats = readPixelFormats(state.display);
+        state.pixelFormatsRead = true;
+    }
+    return state.pixelFormats;
+}
+
+int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
+    if (!dc || !request) return 0;
+    return closestPixelFormat(descriptorsOf(pixelFormats()), *request);
+}
+
+BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
+    if (!dc) return FALSE;
+    // As on Win32, a window's format is set once for good.
+    if (dc->format != 0) return dc->format == format;
+    const std::vector<PixelFormat>& formats = pixelFormats();
+    if (!validFormat(formats, format)) return FALSE;
+    if (!createWindowSurface(dc, formats[format - 1])) return FALSE;
+    dc->format = format;
+    dc->config = formats[format - 1].config;
+    return TRUE;
+}
+
+int GetPixelFormat(HDC dc) { return dc ? dc->format : 0; }
+
+int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR descriptor) {
+    if (!dc) return 0;
+    const std::vector<PixelFormat>& formats = pixelFormats();
+    if (!descriptor) return static_cast<int>(formats.size());
+    if (!validFormat(formats, format)) return 0;
+    const PIXELFORMATDESCRIPTOR described = describePixelFormat(formats[format - 1].traits);
+    std::memcpy(descriptor, &described, std::min<size_t>(size, sizeof(described)));
+    return static_cast<int>(formats.size());
+}

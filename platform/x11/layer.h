@@ -1,0 +1,195 @@
+#pragma once
+// The X11 layer's one internal header: what the Win32 handles point at, the layer's state, and the
+// calls one section of the layer makes into another. The shell never sees this header.
+
+// NOTE: the boundary header defines APIENTRY unconditionally, GL only when undefined: it goes first.
+#include "win32_api.h"
+
+#include <X11/Xlib.h>
+#include <GL/glx.h>
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <deque>
+#include <vector>
+
+#include "color_key_runs.h"
+#include "event_translate.h"
+#include "pixel_format_traits.h"
+#include "resource_data.h"
+
+// ---- What the handles point at -------------------------------------------------------------
+
+// A top-level window. The X window is the client area; the window manager frames it.
+struct HWND__ {
+    Window xwindow = 0;
+    WNDPROC proc = nullptr;
+    std::string caption;
+    LONG style = 0;
+    LONG exStyle = 0;
+    int clientWidth = 0;
+    int clientHeight = 0;
+    // Layered attributes as SetLayeredWindowAttributes stored them.
+    COLORREF colorKey = 0;
+    BYTE alpha = 255;
+    DWORD layeredFlags = 0;
+    // The window's own device context (CS_OWNDC), made on the first GetDC.
+    HDC__* dc = nullptr;
+    // The X window is made with the screen's default visual and depth.
+    Visual* visual = nullptr;
+    int depth = 0;
+    // Set by DestroyWindow: the X window is gone (xwindow is 0) but the handle stays readable.
+    bool destroyed = false;
+};
+
+// A window's own device context. X fixes a window's visual at creation while Win32 sets the
+// pixel format afterwards, so SetPixelFormat makes a child window with the format's visual
+// over the whole client area; GL draws into that child.
+struct HDC__ {
+    HWND__* window = nullptr;
+    int format = 0; // 0 until SetPixelFormat
+    GLXFBConfig config = nullptr;
+    Window surface = 0;           // the child window
+    GLXWindow drawable = 0;       // GLX's handle on it
+    Colormap colormap = 0;        // the child's own colormap
+    bool paletteColormap = false; // writable and indexed: RealizePalette stores into it
+    int colormapCells = 0;
+    HPALETTE selectedPalette = nullptr;
+    // Colour-key state kept between frames.
+    std::vector<unsigned char> frame;
+    std::vector<MaskRect> appliedShape;
+    bool shapeApplied = false;
+};
+
+struct HGLRC__ {
+    GLXContext context = nullptr;
+};
+
+struct HPALETTE__ {
+    std::vector<PALETTEENTRY> entries;
+};
+
+// An icon group of the resources, or a cursor shape.
+struct HICON__ {
+    const IconImage* images = nullptr;
+    int imageCount = 0;
+    unsigned int cursorShape = 0; // an XC_ font-cursor shape; 0 for icons
+};
+
+// A loaded accelerator table.
+struct HACCEL__ {
+    std::vector<ACCEL> entries;
+};
+
+// ---- The layer's state ---------------------------------------------------------------------
+
+// Atoms of the window-manager conventions, interned together with the connection.
+struct LayerAtoms {
+    Atom wmProtocols;
+    Atom wmDeleteWindow;
+    Atom netWmPing;
+    Atom netWmName;
+    Atom netWmIcon;
+    Atom netWmPid;
+    Atom netWmWindowOpacity;
+    Atom netWmWindowType;
+    Atom netWmWindowTypeDialog;
+    Atom utf8String;
+};
+
+struct WindowClass {
+    ATOM atom;
+    WNDPROC proc;
+    HICON icon;
+    HCURSOR cursor;
+};
+
+struct QueuedMessage {
+    MSG msg;
+    KeyModifiers modifiers; // held when the event happened, for TranslateAcceleratorA
+};
+
+// One GLX framebuffer config with what Win32 says about it.
+struct PixelFormat {
+    GLXFBConfig config;
+    FormatTraits traits;
+};
+
+// The GLX function behind the wglSwapIntervalEXT that wglGetProcAddress hands out; at most one is set.
+struct SwapIntervalTarget {
+    PFNGLXSWAPINTERVALEXTPROC ext = nullptr;
+    PFNGLXSWAPINTERVALMESAPROC mesa = nullptr;
+    PFNGLXSWAPINTERVALSGIPROC sgi = nullptr;
+};
+
+// A thread handle only identifies a started thread: the threads run detached.
+struct ThreadHandle {
+    unsigned id;
+};
+
+// Everything the layer keeps between calls. Created once, by the first call that needs it, together
+// with the display connection, and never destroyed: the program releases its device context, GL
+// context and palette from an exit handler registered before the first window exists, so whatever
+// those calls read must outlive every exit handler. Only the main thread touches it, except
+// `threads`, which has its own lock.
+struct LayerState {
+    Display* display = nullptr; // the connection; null when none could be opened
+    LayerAtoms atoms = {};      // valid while display is non-null
+
+    // USER32
+    std::map<std::string, WindowClass> classes; // RegisterClassA's classes by name
+    std::map<Window, HWND__*> windows;          // live windows by X window, for routing events
+    std::deque<QueuedMessage> input;            // window messages made from X events, oldest first
+    bool quitPosted = false;                    // PostQuitMessage was called and WM_QUIT not yet taken
+    int quitCode = 0;                           // its exit code
+    KeyModifiers lastModifiers;                 // of the key message last taken from the queue
+    std::map<int, HICON__> icons;               // LoadIconA's handles by icon-group id
+    std::map<int, HACCEL__> accelerators;       // LoadAcceleratorsA's handles by table id
+
+    // GDI32 and WGL
+    bool pixelFormatsRead = false;         // pixelFormats holds the display's formats
+    std::vector<PixelFormat> pixelFormats; // format n is element n - 1; empty without GLX
+    bool shapeQueried = false;             // hasShape is known
+    bool hasShape = false;                 // Shape extension 1.1 or later (input shapes)
+    std::set<HPALETTE> palettes;           // GDI's handle table for palettes
+    bool swapControlResolved = false;      // swapTarget has been looked up
+    SwapIntervalTarget swapTarget;
+
+    // KERNEL32
+    std::mutex threadsLock;          // threads may be started and closed from any thread
+    std::set<ThreadHandle*> threads; // open thread handles
+    unsigned nextThreadId = 1;
+};
+
+// The one state object; the first call opens the display.
+LayerState& layer();
+
+// The atoms that mark window-manager protocol messages, for the event translators.
+ProtocolAtoms protocolAtoms();
+
+// ---- Calls between the sections ------------------------------------------------------------
+
+// USER32 (user32/)
+HWND__* findWindow(Window xwindow); // the live window behind an X window, or null
+// Calls the window's procedure now, as Win32's SendMessage does; 0 for a destroyed window.
+LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Records a new client size, keeps the GL surface in step and sends WM_SIZE.
+void setClientSize(HWND__* window, int width, int height);
+// Window-manager properties of a new window: names, class, icon, protocols, pid, machine, position.
+void setWindowProperties(Display* display, const HWND__& window, HICON icon, int x, int y);
+// Sets or removes _NET_WM_WINDOW_OPACITY to match the window's layered attributes.
+void applyOpacity(Display* display, const HWND__& window);
+
+// GDI32 (gdi32/)
+// The window-capable RGBA configs of the display's default screen, read once; empty without GLX.
+const std::vector<PixelFormat>& pixelFormats();
+// Makes the child window that GL draws into, with the format's visual.
+bool createWindowSurface(HDC__* dc, const PixelFormat& format);
+// Keeps the GL surface the size of the client area; called whenever that size changes.
+void resizeWindowSurface(HWND__* window);
+// Cuts the pixels of the window's key colour out of its shape, from the current back buffer.
+void updateColorKeyShape(HDC__* dc);
+// True when the palette is one that CreatePalette made and DeleteObject has not freed.
+bool isLivePalette(HPALETTE palette);

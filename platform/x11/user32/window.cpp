@@ -1,0 +1,195 @@
+// Window classes and windows: creation, showing, sizing, styles and destruction.
+
+#include <X11/Xutil.h>
+#include <X11/cursorfont.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+
+#include "layer.h"
+
+namespace {
+
+const WindowClass* findClass(LPCSTR name) {
+    if (!name) return nullptr;
+    if (IS_INTRESOURCE(name)) {
+        const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(name));
+        for (const auto& entry : layer().classes) {
+            if (entry.second.atom == atom) return &entry.second;
+        }
+        return nullptr;
+    }
+    const auto found = layer().classes.find(name);
+    return found == layer().classes.end() ? nullptr : &found->second;
+}
+
+// NOTE: X refuses windows of zero width or height; a zero-sized client area is a 1x1 X window.
+unsigned int xExtent(int extent) { return static_cast<unsigned int>(std::max(1, extent)); }
+
+Window createXWindow(Display* display, HWND__& window, int x, int y) {
+    const int screen = DefaultScreen(display);
+    window.visual = DefaultVisual(display, screen);
+    window.depth = DefaultDepth(display, screen);
+    XSetWindowAttributes attributes = {};
+    attributes.background_pixmap = None; // GL draws every pixel; no flash of background
+    attributes.border_pixel = 0;
+    attributes.colormap = DefaultColormap(display, screen);
+    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask | FocusChangeMask;
+    return XCreateWindow(display, RootWindow(display, screen), x, y, xExtent(window.clientWidth),
+                         xExtent(window.clientHeight), 0, window.depth, InputOutput, window.visual,
+                         CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+}
+
+void applyCursor(Display* display, Window xwindow, HCURSOR cursor) {
+    if (cursor && cursor->cursorShape) XDefineCursor(display, xwindow, XCreateFontCursor(display, cursor->cursorShape));
+}
+
+bool isLiveWindow(HWND window) { return window && !window->destroyed && window->xwindow; }
+
+} // namespace
+
+HWND__* findWindow(Window xwindow) {
+    const auto found = layer().windows.find(xwindow);
+    return found == layer().windows.end() ? nullptr : found->second;
+}
+
+LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!window || window->destroyed || !window->proc) return 0;
+    return window->proc(window, message, wParam, lParam);
+}
+
+void setClientSize(HWND__* window, int width, int height) {
+    window->clientWidth = width;
+    window->clientHeight = height;
+    resizeWindowSurface(window);
+    const InputMessage size = sizeMessage(width, height);
+    sendMessage(window, size.message, size.wParam, size.lParam);
+}
+
+ATOM RegisterClassA(const WNDCLASSA* windowClass) {
+    if (!windowClass || !windowClass->lpszClassName || IS_INTRESOURCE(windowClass->lpszClassName) ||
+        !windowClass->lpfnWndProc) {
+        return 0;
+    }
+    auto& classes = layer().classes;
+    if (classes.count(windowClass->lpszClassName)) return 0; // already registered, as Win32 refuses it
+    const auto atom = static_cast<ATOM>(0xC000 + classes.size());
+    classes[windowClass->lpszClassName] =
+        WindowClass{atom, windowClass->lpfnWndProc, windowClass->hIcon, windowClass->hCursor};
+    return atom;
+}
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND, HMENU, HINSTANCE, LPVOID) {
+    const WindowClass* windowClass = findClass(className);
+    Display* display = layer().display;
+    if (!windowClass || !display) return nullptr;
+
+    auto* window = new HWND__();
+    window->proc = windowClass->proc;
+    window->caption = windowName ? windowName : "";
+    window->style = static_cast<LONG>(style & ~WS_VISIBLE);
+    window->exStyle = static_cast<LONG>(exStyle);
+    window->clientWidth = std::max(0, width);
+    window->clientHeight = std::max(0, height);
+    window->xwindow = createXWindow(display, *window, x, y);
+    setWindowProperties(display, *window, windowClass->icon, x, y);
+    applyCursor(display, window->xwindow, windowClass->cursor);
+    layer().windows[window->xwindow] = window;
+
+    // As in Win32, the procedure sees WM_CREATE before CreateWindowExA returns; -1 refuses creation.
+    if (sendMessage(window, WM_CREATE, 0, 0) == -1) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    if (style & WS_VISIBLE) ShowWindow(window, SW_SHOW);
+    return window;
+}
+
+BOOL ShowWindow(HWND window, int command) {
+    if (!isLiveWindow(window)) return FALSE;
+    const BOOL wasVisible = (window->style & WS_VISIBLE) != 0;
+    Display* display = layer().display;
+    if (command == SW_HIDE) {
+        XUnmapWindow(display, window->xwindow);
+        window->style &= ~WS_VISIBLE;
+    } else {
+        XMapRaised(display, window->xwindow);
+        window->style |= WS_VISIBLE;
+    }
+    XFlush(display);
+    return wasVisible;
+}
+
+// Frames are drawn continuously, so there is never a pending paint to force.
+BOOL UpdateWindow(HWND window) { return isLiveWindow(window); }
+
+BOOL InvalidateRect(HWND window, const RECT*, BOOL) { return isLiveWindow(window); }
+
+BOOL DestroyWindow(HWND window) {
+    if (!isLiveWindow(window)) return FALSE;
+    sendMessage(window, WM_DESTROY, 0, 0);
+    if (window->destroyed) return TRUE; // the procedure destroyed it again from WM_DESTROY
+    Display* display = layer().display;
+    layer().windows.erase(window->xwindow);
+    XDestroyWindow(display, window->xwindow);
+    XFlush(display);
+    window->xwindow = 0;
+    window->destroyed = true;
+    // NOTE: the handle itself stays allocated: the program still passes it to ReleaseDC at exit.
+    return TRUE;
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message == WM_CLOSE) DestroyWindow(window);
+    return 0;
+}
+
+BOOL SetRect(LPRECT rect, int left, int top, int right, int bottom) {
+    if (!rect) return FALSE;
+    *rect = RECT{left, top, right, bottom};
+    return TRUE;
+}
+
+// The window manager frames the X window from outside, so window and client rectangles are the same.
+BOOL AdjustWindowRect(LPRECT rect, DWORD, BOOL) { return rect != nullptr; }
+
+BOOL SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT flags) {
+    if (!isLiveWindow(window)) return FALSE;
+    Display* display = layer().display;
+    if (!(flags & SWP_NOMOVE)) XMoveWindow(display, window->xwindow, x, y);
+    const int width = std::max(0, cx);
+    const int height = std::max(0, cy);
+    const bool resize = !(flags & SWP_NOSIZE) && (width != window->clientWidth || height != window->clientHeight);
+    if (resize) XResizeWindow(display, window->xwindow, xExtent(width), xExtent(height));
+    XFlush(display);
+    if (resize) setClientSize(window, width, height);
+    return TRUE;
+}
+
+LONG GetWindowLongA(HWND window, int index) {
+    if (!window || window->destroyed) return 0;
+    if (index == GWL_STYLE) return window->style;
+    if (index == GWL_EXSTYLE) return window->exStyle;
+    return 0;
+}
+
+LONG SetWindowLongA(HWND window, int index, LONG value) {
+    if (!window || window->destroyed) return 0;
+    LONG previous = 0;
+    if (index == GWL_STYLE) {
+        previous = window->style;
+        window->style = value;
+    } else if (index == GWL_EXSTYLE) {
+        previous = window->exStyle;
+        window->exStyle = value;
+        // Leaving the layered style drops the layered attributes, as in Win32.
+        if ((previous & WS_EX_LAYERED) && !(value & WS_EX_LAYERED)) {
+            window->layeredFlags = 0;
+            applyOpacity(layer().display, *window);
+        }
+    }
+    return previous;
+}

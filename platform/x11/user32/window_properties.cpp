@@ -1,0 +1,62 @@
+// The properties a window manager reads from a new top-level window.
+
+#include <X11/Xutil.h>
+#include <X11/Xatom.h>
+#include <unistd.h>
+
+#include "property_values.h"
+#include "layer.h"
+
+namespace {
+
+void setNames(Display* display, Window xwindow, const std::string& caption, int x, int y) {
+    XTextProperty name = {};
+    char* names[] = {const_cast<char*>(caption.c_str())};
+    XStringListToTextProperty(names, 1, &name);
+
+    XSizeHints* sizeHints = XAllocSizeHints();
+    sizeHints->flags = USPosition | PPosition;
+    sizeHints->x = x;
+    sizeHints->y = y;
+    XWMHints* wmHints = XAllocWMHints();
+    wmHints->flags = InputHint | StateHint;
+    wmHints->input = True;
+    wmHints->initial_state = NormalState;
+    XClassHint* classHint = XAllocClassHint();
+    classHint->res_name = const_cast<char*>("tessivar");
+    classHint->res_class = const_cast<char*>("Tessivar");
+
+    // Also sets WM_ICON_NAME, WM_CLIENT_MACHINE and WM_LOCALE_NAME.
+    XSetWMProperties(display, xwindow, &name, &name, nullptr, 0, sizeHints, wmHints, classHint);
+    XFree(classHint);
+    XFree(wmHints);
+    XFree(sizeHints);
+    XFree(name.value);
+
+    const std::string utf8 = latin1ToUtf8(caption);
+    XChangeProperty(display, xwindow, layer().atoms.netWmName, layer().atoms.utf8String, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
+}
+
+void setIcon(Display* display, Window xwindow, HICON icon) {
+    if (!icon || icon->imageCount == 0) return;
+    const std::vector<unsigned long> data = netWmIconData(icon->images, icon->imageCount);
+    XChangeProperty(display, xwindow, layer().atoms.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+}
+
+void setProtocolsAndPid(Display* display, Window xwindow) {
+    Atom protocols[] = {layer().atoms.wmDeleteWindow, layer().atoms.netWmPing};
+    XSetWMProtocols(display, xwindow, protocols, 2);
+    const unsigned long pid = static_cast<unsigned long>(getpid());
+    XChangeProperty(display, xwindow, layer().atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+}
+
+} // namespace
+
+void setWindowProperties(Display* display, const HWND__& window, HICON icon, int x, int y) {
+    setNames(display, window.xwindow, window.caption, x, y);
+    setIcon(display, window.xwindow, icon);
+    setProtocolsAndPid(display, window.xwindow);
+}

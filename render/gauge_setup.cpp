@@ -1,0 +1,61 @@
+// The gauge's labels and the fixed GL state.
+
+#include "gauge_setup.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+struct LabelLook {
+    TextLabel AngleGauge::*label;
+    int32_t size;
+    TextAlign alignment;
+    float red;
+    float green;
+    float blue;
+};
+
+constexpr LabelLook kLabels[] = {
+    {&AngleGauge::fpsLabel, 22, AlignLeft, 0.2f, 1.0f, 0.4f},
+    {&AngleGauge::angleLabel, 15, AlignCenter, 1.0f, 1.0f, 1.0f},
+    {&AngleGauge::coordLabel, 14, AlignLeft, 1.0f, 1.0f, 1.0f},
+};
+
+void setFillColour(TextLabel& label, const LabelLook& look) {
+    label.fillColor[0] = look.red;
+    label.fillColor[1] = look.green;
+    label.fillColor[2] = look.blue;
+}
+
+} // namespace
+
+void createGaugeLabels(AngleGauge& g) {
+    for (const LabelLook& look : kLabels) {
+        TextLabel& label = g.*look.label;
+        label.create(look.size, look.alignment);
+        setFillColour(label, look);
+    }
+}
+
+void createGaugeLabelsFromFile(AngleGauge& g, const char* path) {
+    for (const LabelLook& look : kLabels) {
+        TextLabel& label = g.*look.label;
+        label.createFromFile(path, look.size, look.alignment);
+        setFillColour(label, look);
+    }
+}
+
+void releaseGaugeLabels(AngleGauge& g) {
+    g.coordLabel.release();
+    g.angleLabel.release();
+    g.fpsLabel.release();
+}
+
+void setFixedGlState() {
+    glFrontFace(GL_CCW);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
