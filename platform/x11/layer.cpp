@@ -2,6 +2,10 @@
 
 #include "layer.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+
 namespace {
 
 LayerAtoms internAtoms(Display* display) {
@@ -19,10 +23,34 @@ LayerAtoms internAtoms(Display* display) {
     return atoms;
 }
 
+LayerState* createLayer();
+
+int onXError(Display*, XErrorEvent* error) {
+    LayerState& state = layer();
+    if (state.trapDepth > 0) {
+        if (state.trappedError == Success) state.trappedError = error->error_code;
+    } else {
+        ++state.strayErrors;
+    }
+    return 0;
+}
+
+// NOTE: Xlib calls this once the connection is gone and exits when it returns; the teardown's GL and X
+// calls would only meet the same dead connection, so the process ends here with one clear line.
+int onConnectionLost(Display*) {
+    std::fprintf(stderr, "tessivar: lost the connection to the X server\n");
+    std::fflush(stderr);
+    _exit(1);
+}
+
 LayerState* createLayer() {
     auto* state = new LayerState();
     state->display = XOpenDisplay(nullptr);
-    if (state->display) state->atoms = internAtoms(state->display);
+    if (state->display) {
+        state->atoms = internAtoms(state->display);
+        XSetErrorHandler(onXError);
+        XSetIOErrorHandler(onConnectionLost);
+    }
     return state;
 }
 
@@ -37,4 +65,23 @@ LayerState& layer() {
 ProtocolAtoms protocolAtoms() {
     const LayerAtoms& atoms = layer().atoms;
     return ProtocolAtoms{atoms.wmProtocols, atoms.wmDeleteWindow, atoms.netWmPing};
+}
+
+XErrorTrap::XErrorTrap(Display* display) : display_(display), outerError_(layer().trappedError) {
+    // Errors of requests made before the trap belong to whoever made them.
+    if (display_) XSync(display_, False);
+    ++layer().trapDepth;
+    layer().trappedError = Success;
+}
+
+XErrorTrap::~XErrorTrap() {
+    if (display_) XSync(display_, False);
+    LayerState& state = layer();
+    --state.trapDepth;
+    if (state.trappedError == Success) state.trappedError = outerError_;
+}
+
+bool XErrorTrap::failed() {
+    if (display_) XSync(display_, False);
+    return layer().trappedError != Success;
 }

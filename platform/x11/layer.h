@@ -135,8 +135,11 @@ struct ThreadHandle {
 // those calls read must outlive every exit handler. Only the main thread touches it, except
 // `threads`, which has its own lock.
 struct LayerState {
-    Display* display = nullptr; // the connection; null when none could be opened
-    LayerAtoms atoms = {};      // valid while display is non-null
+    Display* display = nullptr;     // the connection; null when none could be opened
+    LayerAtoms atoms = {};          // valid while display is non-null
+    int trapDepth = 0;              // XErrorTraps alive; errors meanwhile belong to the innermost
+    unsigned char trappedError = 0; // the first error code a trap caught (Success when none)
+    unsigned long strayErrors = 0;  // errors outside any trap: requests on windows someone else destroyed
 
     // USER32
     std::map<std::string, WindowClass> classes; // RegisterClassA's classes by name
@@ -166,6 +169,24 @@ struct LayerState {
 // The one state object; the first call opens the display.
 LayerState& layer();
 
+// Catches the X errors of the requests made while it lives. Any client may destroy our windows or send
+// us events naming windows that no longer exist, so a request that can fail for reasons outside the
+// program goes inside a trap and its failure becomes a failed Win32 call instead of Xlib's default
+// handler ending the process. Errors outside every trap are counted, never fatal.
+class XErrorTrap {
+public:
+    explicit XErrorTrap(Display* display);
+    ~XErrorTrap();
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+    // Waits for the server to answer the requests made so far; true when one of them failed.
+    bool failed();
+
+private:
+    Display* display_;
+    unsigned char outerError_;
+};
+
 // The atoms that mark window-manager protocol messages, for the event translators.
 ProtocolAtoms protocolAtoms();
 
@@ -179,8 +200,9 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void setClientSize(HWND__* window, int width, int height);
 // Window-manager properties of a new window: names, class, icon, protocols, pid, machine, position.
 void setWindowProperties(Display* display, const HWND__& window, HICON icon, int x, int y);
-// Sets or removes _NET_WM_WINDOW_OPACITY to match the window's layered attributes.
-void applyOpacity(Display* display, const HWND__& window);
+// Sets or removes _NET_WM_WINDOW_OPACITY to match the window's layered attributes; false when the
+// server refused (the X window is gone).
+bool applyOpacity(Display* display, const HWND__& window);
 
 // GDI32 (gdi32/)
 // The window-capable RGBA configs of the display's default screen, read once; empty without GLX.

@@ -46,6 +46,7 @@ void applyShape(Display* display, Window window, const std::vector<MaskRect>& re
                           static_cast<unsigned short>(r.height)});
     }
     const int count = static_cast<int>(xrects.size());
+    XErrorTrap trap(display);
     XShapeCombineRectangles(display, window, ShapeBounding, 0, 0, xrects.data(), count, ShapeSet, YXBanded);
     XShapeCombineRectangles(display, window, ShapeInput, 0, 0, xrects.data(), count, ShapeSet, YXBanded);
 }
@@ -73,6 +74,7 @@ namespace {
 void clearColorKeyShape(HDC__* dc) {
     Display* display = layer().display;
     if (!dc->shapeApplied || !display) return;
+    XErrorTrap trap(display);
     XShapeCombineMask(display, dc->window->xwindow, ShapeBounding, 0, 0, None, ShapeSet);
     XShapeCombineMask(display, dc->window->xwindow, ShapeInput, 0, 0, None, ShapeSet);
     dc->appliedShape.clear();

@@ -5,8 +5,9 @@
 #include "property_values.h"
 #include "layer.h"
 
-void applyOpacity(Display* display, const HWND__& window) {
-    if (!display || !window.xwindow) return;
+bool applyOpacity(Display* display, const HWND__& window) {
+    if (!display || !window.xwindow) return false;
+    XErrorTrap trap(display);
     const Atom opacity = layer().atoms.netWmWindowOpacity;
     if ((window.layeredFlags & LWA_ALPHA) && window.alpha != 255) {
         const unsigned long value = opacityCardinal(window.alpha);
@@ -15,7 +16,7 @@ void applyOpacity(Display* display, const HWND__& window) {
     } else {
         XDeleteProperty(display, window.xwindow, opacity); // no property means fully opaque
     }
-    XFlush(display);
+    return !trap.failed();
 }
 
 // The colour key is stored for SwapBuffers, which makes keyed pixels see-through.
@@ -24,6 +25,5 @@ BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD fla
     window->colorKey = key;
     window->alpha = alpha;
     window->layeredFlags = flags;
-    applyOpacity(layer().display, *window);
-    return TRUE;
+    return applyOpacity(layer().display, *window) ? TRUE : FALSE;
 }

@@ -46,6 +46,7 @@ void onClientMessage(Display* display, HWND window, const XClientMessageEvent& e
         const Window root = DefaultRootWindow(display);
         XEvent reply = {};
         reply.xclient = pingReply(event, root);
+        XErrorTrap trap(display); // the ping names a root window; a forged one may name none
         XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &reply);
         break;
     }
