@@ -1,14 +1,19 @@
-// What the icon shows, at every size: a dark ring, a light lower rim, transparency outside and in the hole.
+// What the icon shows, at every size, as the X11 layer gets it: a dark ring, a light lower rim,
+// transparency outside and in the hole.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "icon_art.h"
 #include "resource_data.h"
 #include "resource_ids.h"
 
 namespace {
+
+// The ring tessivar.svg draws, as fractions of the image size from the centre.
+constexpr double kRingOuterRadius = 0.47;
+constexpr double kRingInnerRadius = 0.29;
+constexpr int kSizes[] = {256, 48, 32, 16};
 
 int alphaOf(uint32_t p) { return static_cast<int>(p >> 24); }
 
@@ -22,6 +27,7 @@ protected:
         ASSERT_EQ(count, 4);
         image = images[GetParam()];
         n = image.size;
+        ASSERT_EQ(n, kSizes[GetParam()]) << "images out of order";
     }
 
     uint32_t at(int x, int y) const { return image.argb[y * n + x]; }
@@ -78,20 +84,8 @@ TEST_P(RingIcon, CoverageMatchesTheRingAreaWithSoftEdges) {
     EXPECT_GT(partial, n) << "edges are not antialiased";
 }
 
-std::string sizeName(const ::testing::TestParamInfo<int>& info) {
-    constexpr int kSizes[] = {256, 48, 32, 16};
-    return "Size" + std::to_string(kSizes[info.param]);
-}
+std::string sizeName(const ::testing::TestParamInfo<int>& info) { return "Size" + std::to_string(kSizes[info.param]); }
 
 INSTANTIATE_TEST_SUITE_P(EverySize, RingIcon, ::testing::Values(0, 1, 2, 3), sizeName);
-
-TEST(IconGroup, UnknownIdGivesNothing) {
-    int count = 7;
-    EXPECT_EQ(findIconImages(IDR_ACCELERATORS, &count), nullptr);
-    EXPECT_EQ(count, 0);
-    count = 7;
-    EXPECT_EQ(findIconImages(0, &count), nullptr);
-    EXPECT_EQ(count, 0);
-}
 
 } // namespace
