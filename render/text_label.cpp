@@ -17,13 +17,21 @@ namespace {
 constexpr char kSystemFaceFile[] = "c:/windows/Fonts/arial.ttf";
 constexpr unsigned kFaceResolution = 72;
 
-// NOTE: a plain stat: std::filesystem would add most of a megabyte to a statically linked executable.
-bool fileExists(const char* path) {
+// What a face path names. NOTE: a plain stat: std::filesystem would add most of a megabyte to a
+// statically linked executable.
+enum class PathKind { Missing, RegularFile, Other };
+
+PathKind pathKind(const char* path) {
     struct stat status;
-    return stat(path, &status) == 0;
+    if (stat(path, &status) != 0) return PathKind::Missing;
+    return S_ISREG(status.st_mode) ? PathKind::RegularFile : PathKind::Other;
 }
 
-const char* faceFile() { return fileExists(kSystemFaceFile) ? kSystemFaceFile : fallbackFaceFile(); }
+// NOTE: on Linux the system path is relative to the working directory, so the directory the user
+// starts in decides what it names; only a regular file there is taken for the face.
+const char* faceFile() {
+    return pathKind(kSystemFaceFile) == PathKind::RegularFile ? kSystemFaceFile : fallbackFaceFile();
+}
 
 // Longer output is cut to 99 characters.
 void vformatLabelText(char (&text)[kLabelTextSize], const char* format, va_list args) {
@@ -72,8 +80,10 @@ LabelOrigin labelOrigin(int32_t align, float x, float y, float w, float h) {
 void TextLabel::create(int32_t size, TextAlign alignment) { createFromFile(faceFile(), size, alignment); }
 
 // A font that fails to load stays owned until release; the label stays not ready.
+// Only regular files are opened: opening a FIFO would wait for a writer for ever, before any window
+// exists. A missing file goes to FTGL, which reports it as a face that failed to load.
 void TextLabel::createFromFile(const char* path, int32_t size, TextAlign alignment) {
-    if (!path) return;
+    if (!path || pathKind(path) == PathKind::Other) return;
     fillFont = new FTPolygonFont(path);
     if (fillFont->Error()) return;
     outlineFont = new FTOutlineFont(path);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "angle_gauge.h"
 
 namespace {
@@ -67,6 +69,26 @@ TEST_F(FrameRate, ShowsStrictlyAfter500Ticks) {
     frames(g, 1);
     EXPECT_EQ(g.fpsShown, 70.0f);
     EXPECT_EQ(g.lastShowTick, 1002);
+}
+
+// After 24.8 days the tick passes 2^31 and turns negative; spans across that point are still short.
+TEST_F(FrameRate, MeasuresAndShowsAcrossTheTickWrap) {
+    g.lastMeasureTick = INT32_MAX - 499;
+    g.lastShowTick = INT32_MAX - 100;
+    fakeNow = INT32_MAX;
+    frames(g, 69);
+    EXPECT_EQ(g.fpsShown, 0.0f) << "100 ticks since the last refresh";
+    fakeNow = INT32_MIN + 500; // 1000 ticks after the last measurement
+    frames(g, 1);
+    EXPECT_EQ(g.fps, 70.0f);
+    EXPECT_EQ(g.lastMeasureTick, INT32_MIN + 500);
+    EXPECT_EQ(g.fpsShown, 70.0f) << "601 ticks since the last refresh";
+    EXPECT_EQ(g.lastShowTick, INT32_MIN + 500);
+
+    fakeNow = INT32_MIN + 1000; // exactly 500 after the refresh: not yet
+    g.fpsShown = 0.0f;
+    frames(g, 1);
+    EXPECT_EQ(g.fpsShown, 0.0f);
 }
 
 TEST_F(FrameRate, ReadsTheClockAfreshForEachUse) {

@@ -1,6 +1,8 @@
 // Text labels: layout, formatting, face loading, and what one print puts on screen.
 
 #include <GL/gl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -70,6 +72,48 @@ TEST(LabelFace, FileThatIsNoFaceLeavesTheLabelNotReady) {
     EXPECT_FALSE(label.ready);
     label.release();
     std::filesystem::remove(path);
+}
+
+// A FIFO, a directory or a device under a face's name would make FreeType's open wait for ever (a FIFO
+// without a writer) or fail late; only regular files are opened. The child gives up after 5 s.
+TEST(LabelFace, PathsThatAreNoRegularFileLeaveTheLabelSilentAtOnce) {
+    const std::string fifo = (std::filesystem::temp_directory_path() / "tessivar_face_fifo.ttf").string();
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::filesystem::temp_directory_path().string(), std::string("/dev/zero")}) {
+        EXPECT_EXIT(
+            {
+                alarm(5);
+                TextLabel label;
+                label.createFromFile(path.c_str(), 15, AlignCenter);
+                _exit(!label.ready && !label.fillFont ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "")
+            << path;
+    }
+    std::filesystem::remove(fifo);
+}
+
+// Where the system path names no regular file, the platform's face is used instead.
+TEST(LabelFace, SystemPathThatIsNoRegularFileFallsBackToThePlatformFace) {
+    if (std::filesystem::exists("c:/windows/Fonts/arial.ttf")) GTEST_SKIP() << "the system face exists here";
+    const std::filesystem::path here = std::filesystem::current_path();
+    const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "tessivar_face_cwd";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch / "c:/windows/Fonts");
+    ASSERT_EQ(mkfifo((scratch / "c:/windows/Fonts/arial.ttf").c_str(), 0600), 0);
+    std::filesystem::current_path(scratch);
+    EXPECT_EXIT(
+        {
+            alarm(5);
+            testFallbackFace = kTestFace;
+            TextLabel label;
+            label.create(15, AlignCenter);
+            _exit(label.ready ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    std::filesystem::current_path(here);
+    std::filesystem::remove_all(scratch);
 }
 
 TEST(LabelFace, LoadedFaceTakesSizeAlignmentAndClearsTheStyle) {
