@@ -154,6 +154,7 @@ struct LayerState {
     // GDI32 and WGL
     bool pixelFormatsRead = false;         // pixelFormats holds the display's formats
     std::vector<PixelFormat> pixelFormats; // format n is element n - 1; empty without GLX
+    int maxSurfaceExtent = 0;              // GL's largest viewport side, read at the first wglMakeCurrent; 0 before
     bool shapeQueried = false;             // hasShape is known
     bool hasShape = false;                 // Shape extension 1.1 or later (input shapes)
     std::set<HPALETTE> palettes;           // GDI's handle table for palettes
@@ -196,6 +197,8 @@ ProtocolAtoms protocolAtoms();
 HWND__* findWindow(Window xwindow); // the live window behind an X window, or null
 // Calls the window's procedure now, as Win32's SendMessage does; 0 for a destroyed window.
 LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Any client may destroy our X window: the window then ends as DestroyWindow would have ended it.
+void windowDestroyedElsewhere(HWND__* window);
 // Records a new client size, keeps the GL surface in step and sends WM_SIZE.
 void setClientSize(HWND__* window, int width, int height);
 // Window-manager properties of a new window: names, class, icon, protocols, pid, machine, position.
@@ -209,6 +212,8 @@ bool applyOpacity(Display* display, const HWND__& window);
 const std::vector<PixelFormat>& pixelFormats();
 // Makes the child window that GL draws into, with the format's visual.
 bool createWindowSurface(HDC__* dc, const PixelFormat& format);
+// How much of a client extent the GL surface covers: all of it, up to what GL can draw into.
+int drawableExtent(int clientExtent);
 // Keeps the GL surface the size of the client area; called whenever that size changes.
 void resizeWindowSurface(HWND__* window);
 // Cuts the pixels of the window's key colour out of its shape, from the current back buffer.

@@ -192,3 +192,22 @@ TEST(Resizing, SizeMessagePacksWidthLowAndHeightHigh) {
     EXPECT_EQ(LOWORD(message.lParam), 640);
     EXPECT_EQ(HIWORD(message.lParam), 480);
 }
+
+// Window managers send synthetic ConfigureNotify events to report a position, and any client can forge
+// one with any size: only the server's own events resize the client area.
+TEST(Resizing, OnlyRealConfigureEventsChangeTheClientSize) {
+    XConfigureEvent event = {};
+    event.type = ConfigureNotify;
+    event.width = 800;
+    event.height = 601;
+    const auto real = changedClientSize(event, 600, 600);
+    ASSERT_TRUE(real.has_value());
+    EXPECT_EQ(real->width, 800);
+    EXPECT_EQ(real->height, 601);
+    EXPECT_FALSE(changedClientSize(event, 800, 601).has_value()) << "same size: nothing to do";
+
+    event.send_event = True;
+    event.width = 65535;
+    event.height = 65535;
+    EXPECT_FALSE(changedClientSize(event, 600, 600).has_value());
+}

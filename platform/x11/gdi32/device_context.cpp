@@ -41,7 +41,7 @@ void makeColormap(Display* display, HDC__* dc, const XVisualInfo& visual) {
     if (visual.c_class == DirectColor) storeLinearRamps(display, dc->colormap, visual);
 }
 
-unsigned surfaceExtent(int clientExtent) { return static_cast<unsigned>(std::max(1, clientExtent)); }
+unsigned surfaceExtent(int clientExtent) { return static_cast<unsigned>(std::max(1, drawableExtent(clientExtent))); }
 
 // Pointer and key events propagate to the top-level window because the child selects none,
 // so the window side sees them in its own coordinates.
@@ -63,6 +63,13 @@ void announceColormap(Display* display, HDC__* dc) {
 }
 
 } // namespace
+
+// A client area larger than GL can draw into keeps a surface GL can draw into: the driver would
+// otherwise try to allocate buffers for the whole window and fail (or worse) at a few GB.
+int drawableExtent(int clientExtent) {
+    const int limit = layer().maxSurfaceExtent;
+    return limit > 0 ? std::min(clientExtent, limit) : clientExtent;
+}
 
 bool createWindowSurface(HDC__* dc, const PixelFormat& format) {
     Display* display = layer().display;

@@ -28,7 +28,10 @@ bool hasShapeExtension() {
 
 // The back buffer of the current drawable, bottom-up rows of RGBA bytes.
 void readBackBuffer(int width, int height, std::vector<unsigned char>& frame) {
-    frame.resize(static_cast<size_t>(width) * height * 4);
+    const size_t size = static_cast<size_t>(width) * height * 4;
+    // Kept between frames, but given back once the window has shrunk to well below its largest size.
+    if (frame.capacity() > 2 * size + (1 << 20)) std::vector<unsigned char>().swap(frame);
+    frame.resize(size);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
@@ -60,9 +63,11 @@ void updateColorKeyShape(HDC__* dc) {
     if (window.clientWidth <= 0 || window.clientHeight <= 0) return;
     // Only this context's own back buffer says anything about this window.
     if (glXGetCurrentDrawable() != dc->drawable) return;
-    readBackBuffer(window.clientWidth, window.clientHeight, dc->frame);
-    std::vector<MaskRect> rects =
-        opaqueRectangles(dc->frame.data(), window.clientWidth, window.clientHeight, window.colorKey);
+    // Beyond the surface nothing is drawn, so nothing there is kept in the shape either.
+    const int width = drawableExtent(window.clientWidth);
+    const int height = drawableExtent(window.clientHeight);
+    readBackBuffer(width, height, dc->frame);
+    std::vector<MaskRect> rects = opaqueRectangles(dc->frame.data(), width, height, window.colorKey);
     if (dc->shapeApplied && rects == dc->appliedShape) return;
     applyShape(display, window.xwindow, rects);
     dc->appliedShape.swap(rects);

@@ -93,6 +93,9 @@ XClientMessageEvent pingReply(const XClientMessageEvent& ping, Window root) {
 }
 
 std::optional<ClientSize> changedClientSize(const XConfigureEvent& event, int clientWidth, int clientHeight) {
+    // A real size change always comes from the server. Window managers send synthetic ones to report
+    // a position (ICCCM 4.1.5), and any client can forge them with any size.
+    if (event.send_event) return std::nullopt;
     if (event.width == clientWidth && event.height == clientHeight) return std::nullopt;
     return ClientSize{event.width, event.height};
 }

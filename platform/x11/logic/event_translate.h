@@ -51,7 +51,7 @@ ProtocolRequest classifyClientMessage(const XClientMessageEvent& event, const Pr
 // The answer to a _NET_WM_PING: the same message, addressed to the root window.
 XClientMessageEvent pingReply(const XClientMessageEvent& ping, Window root);
 
-// The new client size when a ConfigureNotify changes it.
+// The new client size when a ConfigureNotify from the server changes it; synthetic events change nothing.
 struct ClientSize {
     int width;
     int height;

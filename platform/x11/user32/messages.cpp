@@ -87,6 +87,9 @@ void handleEvent(Display* display, XEvent& event) {
     case ConfigureNotify:
         onConfigure(window, event.xconfigure);
         break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window->xwindow) windowDestroyedElsewhere(window);
+        break;
     default:
         break;
     }

@@ -48,6 +48,13 @@ void applyCursor(Display* display, Window xwindow, HCURSOR cursor) {
 
 bool isLiveWindow(HWND window) { return window && !window->destroyed && window->xwindow; }
 
+// NOTE: the handle itself stays allocated: the program still passes it to ReleaseDC at exit.
+void forgetWindow(HWND__* window) {
+    layer().windows.erase(window->xwindow);
+    window->xwindow = 0;
+    window->destroyed = true;
+}
+
 } // namespace
 
 HWND__* findWindow(Window xwindow) {
@@ -133,13 +140,17 @@ BOOL DestroyWindow(HWND window) {
     sendMessage(window, WM_DESTROY, 0, 0);
     if (window->destroyed) return TRUE; // the procedure destroyed it again from WM_DESTROY
     Display* display = layer().display;
-    layer().windows.erase(window->xwindow);
-    XDestroyWindow(display, window->xwindow);
+    const Window xwindow = window->xwindow;
+    forgetWindow(window);
+    XDestroyWindow(display, xwindow);
     XFlush(display);
-    window->xwindow = 0;
-    window->destroyed = true;
-    // NOTE: the handle itself stays allocated: the program still passes it to ReleaseDC at exit.
     return TRUE;
+}
+
+void windowDestroyedElsewhere(HWND__* window) {
+    if (!isLiveWindow(window)) return;
+    sendMessage(window, WM_DESTROY, 0, 0);
+    if (!window->destroyed) forgetWindow(window);
 }
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {

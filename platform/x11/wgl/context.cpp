@@ -1,6 +1,23 @@
 // WGL rendering contexts on GLX: legacy (compatibility) RGBA contexts, direct where possible.
 
+#include <algorithm>
+
 #include "layer.h"
+
+namespace {
+
+// The first current context tells how large a surface GL can draw into; a window already larger
+// gets its surface cut down now.
+void learnSurfaceLimit(HDC dc) {
+    LayerState& state = layer();
+    if (state.maxSurfaceExtent > 0) return;
+    GLint dims[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+    state.maxSurfaceExtent = std::min(dims[0], dims[1]);
+    resizeWindowSurface(dc->window);
+}
+
+} // namespace
 
 HGLRC wglCreateContext(HDC dc) {
     Display* display = layer().display;
@@ -16,7 +33,9 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context) {
     if (!display) return FALSE;
     if (!context) return glXMakeContextCurrent(display, None, None, nullptr) ? TRUE : FALSE;
     if (!dc || !dc->drawable || dc->window->destroyed) return FALSE;
-    return glXMakeContextCurrent(display, dc->drawable, dc->drawable, context->context) ? TRUE : FALSE;
+    if (!glXMakeContextCurrent(display, dc->drawable, dc->drawable, context->context)) return FALSE;
+    learnSurfaceLimit(dc);
+    return TRUE;
 }
 
 // A context current on this thread is released first, as Win32 does.
