@@ -37,7 +37,7 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 add_executable(translucency_bench_tests ${CMAKE_CURRENT_LIST_DIR}/translucency_bench_test.cpp)
 target_link_libraries(translucency_bench_tests PRIVATE translucency_bench_parts glx_swap_listing GTest::gtest_main)
-gtest_discover_tests(translucency_bench_tests)
+gtest_discover_tests(translucency_bench_tests TEST_PREFIX "bench.")
 
 # The instruments against a private Xvfb: processes, the damage count, XTest keys, plain_gauge.
 add_executable(translucency_bench_xvfb_tests
@@ -48,4 +48,4 @@ target_link_libraries(translucency_bench_xvfb_tests PRIVATE translucency_bench_p
                                                             X11::Xext GTest::gtest_main)
 target_compile_definitions(translucency_bench_xvfb_tests PRIVATE PLAIN_GAUGE_EXE="$<TARGET_FILE:plain_gauge>")
 add_dependencies(translucency_bench_xvfb_tests plain_gauge)
-gtest_discover_tests(translucency_bench_xvfb_tests)
+gtest_discover_tests(translucency_bench_xvfb_tests TEST_PREFIX "bench.")

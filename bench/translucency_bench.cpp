@@ -127,7 +127,12 @@ RunFigures Bench::run(const Program& program) {
     }
     watch_.pumpFor(kWarmUpSeconds);
     const Window frameWindow = watch_.tally().drawnWindow();
-    figures.firstFrameMs = (*watch_.tally().firstDrawn(frameWindow) - launched) * 1000.0;
+    const std::optional<double> firstFrame = watch_.tally().firstDrawn(frameWindow);
+    if (!firstFrame || !child->running()) {
+        figures.failure = "ended within a second of its first frame";
+        return figures;
+    }
+    figures.firstFrameMs = (*firstFrame - launched) * 1000.0;
 
     if (program.standStill) {
         const auto still = measure(*child, frameWindow, options_.idleSeconds);
@@ -182,6 +187,18 @@ std::pair<std::optional<double>, std::optional<double>> Bench::colorKeyMicro() {
     if (!finished) return {};
     return {figureAfterLabel(output.str(), "readback + mask, mask unchanged"),
             figureAfterLabel(output.str(), "readback + mask + shape, mask changing")};
+}
+
+// Other work on the machine moves every figure; the load average says how much there was.
+std::string loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    double one = 0;
+    double five = 0;
+    if (!(file >> one >> five)) return "unknown";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f (1 min), %.2f (5 min) on %ld cores", one, five,
+                  sysconf(_SC_NPROCESSORS_ONLN));
+    return text;
 }
 
 bool isExecutableFile(const std::string& path) {
@@ -292,6 +309,7 @@ int main(int argc, char** argv) {
     std::printf("%d rounds of (ours, plain); vsync off over %.1f s after V; standing still over %.1f s, vsync on\n",
                 options->rounds, options->seconds, options->idleSeconds);
     std::printf("frames counted from XDamage reports on the window each program draws into\n");
+    std::printf("load average at the start: %s\n", loadAverage().c_str());
     std::fflush(stdout);
 
     Bench bench(*options, *xvfb, *watch);
@@ -345,6 +363,7 @@ int main(int argc, char** argv) {
     std::printf("Wine build, vsync off: %s\n", wineRow(*options, bench).c_str());
     printRoundFailures("ours", oursRuns);
     printRoundFailures("plain", plainRuns);
+    std::printf("load average at the end: %s\n", loadAverage().c_str());
     std::printf("total time: %.0f s\n", std::chrono::duration<double>(Clock::now() - started).count());
     return 0;
 }
