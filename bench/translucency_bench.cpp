@@ -40,7 +40,6 @@ constexpr double kSettleSeconds = 0.5; // after V, before the vsync-off window
 constexpr double kCloseSeconds = 5.0;
 
 struct Program {
-    std::string name;
     std::vector<std::string> argv;
     std::vector<std::string> environment;
     double firstFrameTimeout;
@@ -264,7 +263,7 @@ std::string wineRow(const BenchOptions& options, Bench& bench) {
     struct stat info;
     if (stat(options.wineExe.c_str(), &info) != 0) return "skipped: " + options.wineExe + " does not exist";
     // Without a window manager Wine draws the window frame itself; a first start also makes the prefix.
-    const Program wine{"wine", {"wine64", options.wineExe}, {"WINEDEBUG=-all"}, 120.0, false};
+    const Program wine{{"wine64", options.wineExe}, {"WINEDEBUG=-all"}, 120.0, false};
     const RunFigures run = bench.run(wine);
     if (!run.frameRate) return "failed: " + run.failure;
     char text[160];
@@ -313,8 +312,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     Bench bench(*options, *xvfb, *watch);
-    const Program ours{"ours", {options->ours}, {}, 30.0, true};
-    const Program plain{"plain", {options->plain}, {}, 30.0, true};
+    const Program ours{{options->ours}, {}, 30.0, true};
+    const Program plain{{options->plain}, {}, 30.0, true};
     const bool microMeasure = isExecutableFile(options->colorKeyBench);
     std::vector<RunFigures> oursRuns;
     std::vector<RunFigures> plainRuns;
