@@ -11,6 +11,8 @@
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <fstream>
+#include <string>
 #include <thread>
 
 namespace {
@@ -55,8 +57,6 @@ protected:
     Window window_ = 0;
 };
 
-} // namespace
-
 // Any client may send any event to any window; a ConfigureNotify claiming 65535 x 65535 once made the
 // program allocate 17 GB for one frame and abort.
 TEST_F(HostileDisplay, ForgedHugeConfigureNotifyIsIgnored) {
@@ -84,6 +84,31 @@ TEST_F(HostileDisplay, WindowLargerThanGlCanDrawKeepsWorking) {
     expectResponsiveAndQuit(40.0);
 }
 
+// Resident memory of a process in kB, from /proc.
+long residentKilobytes(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// Buffers sized by the window once stayed at their largest: 600 -> 8000 -> 600 kept about 250 MB.
+TEST_F(HostileDisplay, MemoryComesBackWhenALargeWindowShrinks) {
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const long before = residentKilobytes(gauge_->pid());
+    ASSERT_GT(before, 0);
+    resizeFromOutside(8000, 8000);
+    std::this_thread::sleep_for(std::chrono::seconds(4));
+    const long large = residentKilobytes(gauge_->pid());
+    resizeFromOutside(600, 600);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const long after = residentKilobytes(gauge_->pid());
+    EXPECT_GT(large, before + 100000) << "the large window was never drawn";
+    EXPECT_LT(after, before + 50000) << "kB before " << before << ", large " << large << ", after " << after;
+    expectResponsiveAndQuit(40.0);
+}
+
 // On Win32 a destroyed window sends WM_DESTROY and the program quits; any X client can destroy ours.
 TEST_F(HostileDisplay, WindowDestroyedByAnotherClientEndsTheProgramNormally) {
     XDestroyWindow(x_->display(), window_);
@@ -98,3 +123,5 @@ TEST_F(HostileDisplay, LostServerEndsTheProgramWithStatus1AndOneLine) {
     EXPECT_NE(gauge_->output().find("tessivar: lost the connection to the X server"), std::string::npos)
         << gauge_->output();
 }
+
+} // namespace

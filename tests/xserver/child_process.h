@@ -27,6 +27,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool running();
+    pid_t pid() const { return pid_; }
     // The exit status (128 + signal number if killed) once it has ended, nullopt if still running after the time-out.
     std::optional<int> waitForExit(double timeoutSeconds);
     // SIGTERM, then SIGKILL if it lingers; returns the exit status.
