@@ -1,0 +1,151 @@
+// A long-running session through the real X server: drags, resizes and key presses while frames keep
+// coming and resident memory stays flat. CI runs a short session; TESSIVAR_SOAK_SECONDS runs longer
+// (scripts/soak.sh).
+// NOTE: gtest comes before the X11 headers, whose None and Bool macros break its templates.
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "x11_windows.h"
+#include "x_session.h"
+#include "xvfb_server.h"
+
+#include <X11/extensions/Xdamage.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::string gaugeTitle = "Tessivar - tessivar.example.org";
+// Glyph caches, driver pools and the heap settle in the first part; after it memory must stay flat.
+constexpr long kAllowedGrowthKilobytes = 1024;
+
+double seconds(const char* variable, double fallback) {
+    const char* value = std::getenv(variable);
+    return value && *value ? std::atof(value) : fallback;
+}
+
+long residentKilobytes(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// Counts the drawing the program does in its window: each buffer swap reaches the server as drawing
+// on the GL surface, a child of the top-level window.
+class FrameCounter {
+public:
+    FrameCounter(Display* display, Window window) : display_(display) {
+        int error = 0;
+        available_ = XDamageQueryExtension(display, &eventBase_, &error);
+        if (!available_) return;
+        Window root = 0;
+        Window parent = 0;
+        Window* children = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, window, &root, &parent, &children, &count);
+        const Window surface = count > 0 ? children[0] : window;
+        if (children) XFree(children);
+        damage_ = XDamageCreate(display, surface, XDamageReportNonEmpty);
+        XSync(display, False);
+    }
+    ~FrameCounter() {
+        if (damage_) XDamageDestroy(display_, damage_);
+    }
+    bool available() const { return available_; }
+
+    // Reports seen since the last call.
+    long take() {
+        long frames = 0;
+        while (XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type == eventBase_ + XDamageNotify) {
+                ++frames;
+                XDamageSubtract(display_, damage_, 0, 0);
+            }
+        }
+        return frames;
+    }
+
+private:
+    Display* display_;
+    bool available_ = false;
+    int eventBase_ = 0;
+    Damage damage_ = 0;
+};
+
+} // namespace
+
+TEST(Soak, FramesKeepComingAndMemoryStaysFlat) {
+    const double warmUp = seconds("TESSIVAR_SOAK_WARMUP_SECONDS", 20.0);
+    const double measured = seconds("TESSIVAR_SOAK_SECONDS", 40.0);
+    auto server = XvfbServer::start();
+    ASSERT_TRUE(server);
+    auto x = XSession::open(server->displayName());
+    ASSERT_TRUE(x);
+    LaunchOptions options;
+    options.argv = {TESSIVAR_BINARY};
+    options.outputPath = ::testing::TempDir() + "/soak-output.txt";
+    options.environment["DISPLAY"] = server->displayName();
+    auto gauge = ChildProcess::launch(options);
+    ASSERT_TRUE(gauge);
+    const Window window = waitForWindow(x->display(), gaugeTitle, 10.0);
+    ASSERT_NE(window, 0u) << gauge->output();
+    FrameCounter frames(x->display(), window);
+    ASSERT_TRUE(frames.available()) << "no DAMAGE extension";
+
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<int> coordinate(20, 580);
+    std::uniform_int_distribution<int> extent(300, 900);
+    const auto start = Clock::now();
+    const auto measureFrom = start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(warmUp));
+    const auto end = measureFrom + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(measured));
+    long baseline = -1;
+    long highest = 0;
+    long quietSpans = 0;
+    long spans = 0;
+    frames.take();
+    for (int round = 0; Clock::now() < end; ++round) {
+        const auto spanStart = Clock::now();
+        // One round of what a user does: both drags, both keys twice (so the state comes back), a resize
+        // and back, so that every round ends in the same state and memory is compared like for like.
+        x->drag(window, 1, {300, 300}, {coordinate(random), coordinate(random)});
+        x->drag(window, 3, {300, 300}, {coordinate(random), coordinate(random)});
+        for (KeySym key : {XK_i, XK_v, XK_i, XK_v}) x->tapKey(key);
+        const unsigned side = static_cast<unsigned>(extent(random));
+        XResizeWindow(x->display(), window, side, side);
+        XSync(x->display(), False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        XResizeWindow(x->display(), window, 600, 600);
+        XSync(x->display(), False);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+
+        ASSERT_TRUE(gauge->running()) << gauge->output();
+        ++spans;
+        if (frames.take() == 0) ++quietSpans;
+        if (spanStart < measureFrom) continue;
+        const long rss = residentKilobytes(gauge->pid());
+        if (baseline < 0) baseline = rss;
+        highest = std::max(highest, rss);
+    }
+    std::printf("soak: %.0f s, %ld rounds, resident %ld kB after warm-up, at most %ld kB\n",
+                std::chrono::duration<double>(Clock::now() - start).count(), spans, baseline, highest);
+    EXPECT_EQ(quietSpans, 0) << "rounds without a single frame";
+    ASSERT_GT(baseline, 0);
+    EXPECT_LE(highest - baseline, kAllowedGrowthKilobytes);
+
+    x->tapKey(XK_x, XK_Control_L);
+    EXPECT_EQ(gauge->waitForExit(10.0), std::optional<int>(0)) << gauge->output();
+}
