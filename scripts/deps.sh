@@ -6,8 +6,8 @@ packages=(
     cmake g++ make pkg-config
     libx11-dev libxext-dev libxtst-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
     libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation
-    libgtest-dev zlib1g-dev binutils-mingw-w64-i686
-    xvfb xfonts-base x11-utils xdotool
+    libgtest-dev zlib1g-dev libpng-dev binutils-mingw-w64-i686
+    xvfb xauth xfonts-base x11-utils xdotool
 )
 
 missing=()

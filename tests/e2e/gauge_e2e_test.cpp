@@ -5,6 +5,7 @@
 #include "child_process.h"
 #include "gauge_image.h"
 #include "png_writer.h"
+#include "x11_properties.h"
 #include "x11_windows.h"
 #include "x_session.h"
 #include "xvfb_server.h"
@@ -186,9 +187,9 @@ TEST_F(RunningGauge, WindowIsA600SquareClientAreaWithItsNamesAndProtocols) {
     EXPECT_EQ(area->y, 50);
     EXPECT_EQ(parentOf(display, window_), DefaultRootWindow(display));
 
-    EXPECT_EQ(stringProperty(display, window_, "WM_NAME"), gaugeTitle);
-    EXPECT_EQ(stringProperty(display, window_, "_NET_WM_NAME"), gaugeTitle);
-    EXPECT_EQ(stringProperty(display, window_, "WM_CLASS"), std::string("tessivar\0Tessivar\0", 18));
+    EXPECT_EQ(textProperty(display, window_, "WM_NAME"), gaugeTitle);
+    EXPECT_EQ(textProperty(display, window_, "_NET_WM_NAME"), gaugeTitle);
+    EXPECT_EQ(textProperty(display, window_, "WM_CLASS"), std::string("tessivar\0Tessivar\0", 18));
     EXPECT_TRUE(hasProperty(display, window_, "_NET_WM_WINDOW_OPACITY"));
     EXPECT_TRUE(acceptsDeleteWindow(display, window_));
 }

@@ -1,96 +1,97 @@
-// Unit tests of x11probe's pure parts: the PNG encoder, pixel splitting and screen clipping.
+// Unit tests of x11probe's pure parts: PNG files read back with libpng, pixel splitting and screen clipping.
 // NOTE: gtest comes before the X11 headers, whose None and Bool macros break its templates.
 #include <gtest/gtest.h>
 
 #include "png_writer.h"
 #include "x11_capture.h"
 
-#include <zlib.h>
+#include <png.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
 
-std::uint32_t bigEndian32(const std::vector<std::uint8_t>& bytes, size_t at) {
-    return (std::uint32_t(bytes[at]) << 24) | (std::uint32_t(bytes[at + 1]) << 16) |
-           (std::uint32_t(bytes[at + 2]) << 8) | bytes[at + 3];
-}
-
-struct Chunk {
-    std::string type;
-    std::vector<std::uint8_t> data;
-    bool crcMatches = false;
+// A decoded PNG file as libpng reads it, in the form it was stored (no conversion asked for).
+struct Decoded {
+    png_uint_32 format = 0;
+    RgbImage image;
 };
 
-// Splits a PNG file after its signature into chunks, checking each CRC.
-std::vector<Chunk> readChunks(const std::vector<std::uint8_t>& png) {
-    std::vector<Chunk> chunks;
-    size_t at = 8;
-    while (at + 12 <= png.size()) {
-        const std::uint32_t length = bigEndian32(png, at);
-        Chunk chunk;
-        chunk.type.assign(png.begin() + at + 4, png.begin() + at + 8);
-        chunk.data.assign(png.begin() + at + 8, png.begin() + at + 8 + length);
-        const uLong crc = crc32(0L, png.data() + at + 4, length + 4);
-        chunk.crcMatches = crc == bigEndian32(png, at + 8 + length);
-        chunks.push_back(chunk);
-        at += 12 + length;
-    }
-    return chunks;
+// Finishes a read begun on png, converting to 8-bit RGB; nullopt if libpng refuses the file.
+std::optional<Decoded> finishRead(png_image& png) {
+    Decoded decoded;
+    decoded.format = png.format;
+    png.format = PNG_FORMAT_RGB;
+    decoded.image.width = static_cast<int>(png.width);
+    decoded.image.height = static_cast<int>(png.height);
+    decoded.image.rgb.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, decoded.image.rgb.data(), 0, nullptr)) return std::nullopt;
+    return decoded;
 }
 
-std::vector<std::uint8_t> inflated(const std::vector<std::uint8_t>& data, size_t expectedSize) {
-    std::vector<std::uint8_t> out(expectedSize + 16);
-    uLongf size = out.size();
-    if (uncompress(out.data(), &size, data.data(), data.size()) != Z_OK) return {};
-    out.resize(size);
-    return out;
+std::optional<Decoded> decodePng(const std::vector<std::uint8_t>& file) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, file.data(), file.size())) return std::nullopt;
+    return finishRead(png);
 }
 
-// A 3x2 image with a distinct value in every byte.
-RgbImage sampleImage() {
+std::optional<Decoded> decodePngFile(const std::string& path) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return std::nullopt;
+    return finishRead(png);
+}
+
+// A width x height image with a distinct value in nearly every byte.
+RgbImage sampleImage(int width = 3, int height = 2) {
     RgbImage image;
-    image.width = 3;
-    image.height = 2;
-    for (int i = 0; i < 18; ++i) image.rgb.push_back(static_cast<std::uint8_t>(10 + i * 13));
+    image.width = width;
+    image.height = height;
+    for (int i = 0; i < width * height * 3; ++i) image.rgb.push_back(static_cast<std::uint8_t>(10 + i * 13));
     return image;
 }
 
-TEST(PngWriter, WritesSignatureHeaderDataAndEndWithValidChecksums) {
-    const auto png = encodePng(sampleImage());
-    ASSERT_GT(png.size(), 8u);
-    EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 8),
-              (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
-
-    const auto chunks = readChunks(png);
-    ASSERT_EQ(chunks.size(), 3u);
-    EXPECT_EQ(chunks[0].type, "IHDR");
-    EXPECT_EQ(chunks[1].type, "IDAT");
-    EXPECT_EQ(chunks[2].type, "IEND");
-    EXPECT_TRUE(chunks[2].data.empty());
-    for (const auto& chunk : chunks) EXPECT_TRUE(chunk.crcMatches) << chunk.type;
-
-    const auto& header = chunks[0].data;
-    ASSERT_EQ(header.size(), 13u);
-    EXPECT_EQ(bigEndian32(header, 0), 3u) << "width";
-    EXPECT_EQ(bigEndian32(header, 4), 2u) << "height";
-    EXPECT_EQ(header[8], 8) << "bit depth";
-    EXPECT_EQ(header[9], 2) << "colour type RGB";
-    EXPECT_EQ(header[12], 0) << "not interlaced";
+void expectSameImage(const RgbImage& decoded, const RgbImage& original) {
+    EXPECT_EQ(decoded.width, original.width);
+    EXPECT_EQ(decoded.height, original.height);
+    EXPECT_EQ(decoded.rgb, original.rgb) << "pixels, top row first";
 }
 
-TEST(PngWriter, StoresEachRowUnfilteredTopRowFirst) {
-    const RgbImage image = sampleImage();
-    const auto chunks = readChunks(encodePng(image));
-    ASSERT_EQ(chunks.size(), 3u);
-    const auto rows = inflated(chunks[1].data, 2 * (1 + 9));
-    ASSERT_EQ(rows.size(), 20u);
-    EXPECT_EQ(rows[0], 0);
-    EXPECT_EQ(rows[10], 0);
-    EXPECT_EQ(std::vector<std::uint8_t>(rows.begin() + 1, rows.begin() + 10),
-              std::vector<std::uint8_t>(image.rgb.begin(), image.rgb.begin() + 9));
-    EXPECT_EQ(std::vector<std::uint8_t>(rows.begin() + 11, rows.end()),
-              std::vector<std::uint8_t>(image.rgb.begin() + 9, image.rgb.end()));
+TEST(PngWriter, WritesEightBitRgbThatDecodesToTheSamePixels) {
+    // 3 x 2 is the smallest with distinct rows and columns; 601 x 7 rows are not a multiple of 4 bytes long.
+    for (const RgbImage& image : {sampleImage(), sampleImage(601, 7)}) {
+        const auto png = encodePng(image);
+        ASSERT_GT(png.size(), 8u);
+        EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 8),
+                  (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
+        const auto decoded = decodePng(png);
+        ASSERT_TRUE(decoded) << "libpng cannot read it";
+        EXPECT_EQ(decoded->format, static_cast<png_uint_32>(PNG_FORMAT_RGB)) << "colour, no alpha, 8 bits";
+        expectSameImage(decoded->image, image);
+    }
+}
+
+TEST(PngWriter, WritesTheSameFileToDiskAndLeavesNoneOnFailure) {
+    char pattern[] = "/tmp/x11probe-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::filesystem::path directory = pattern;
+    const std::string path = (directory / "sample.png").string();
+    ASSERT_TRUE(writePngFile(sampleImage(), path));
+    const auto decoded = decodePngFile(path);
+    ASSERT_TRUE(decoded);
+    expectSameImage(decoded->image, sampleImage());
+
+    RgbImage broken = sampleImage();
+    broken.rgb.pop_back();
+    const std::string brokenPath = (directory / "broken.png").string();
+    EXPECT_FALSE(writePngFile(broken, brokenPath));
+    EXPECT_FALSE(std::filesystem::exists(brokenPath));
+    EXPECT_FALSE(writePngFile(sampleImage(), (directory / "missing" / "sample.png").string()));
+    std::filesystem::remove_all(directory);
 }
 
 TEST(PngWriter, RefusesImagesWhoseSizeDoesNotMatchTheirPixels) {

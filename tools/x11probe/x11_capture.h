@@ -1,7 +1,7 @@
 // Reading screen pixels back from an X server.
 #pragma once
 
-#include "png_writer.h"
+#include "rgb_image.h"
 
 #include <X11/Xlib.h>
 
