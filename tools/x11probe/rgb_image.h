@@ -13,5 +13,7 @@ struct RgbImage {
 
     const std::uint8_t* pixel(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
     // Whether the pixel buffer holds exactly width x height pixels, and there is at least one.
-    bool wellFormed() const { return width > 0 && height > 0 && rgb.size() == static_cast<std::size_t>(width) * height * 3; }
+    bool wellFormed() const {
+        return width > 0 && height > 0 && rgb.size() == static_cast<std::size_t>(width) * height * 3;
+    }
 };
