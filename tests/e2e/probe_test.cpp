@@ -14,14 +14,16 @@
 
 namespace {
 
-// A decoded PNG file as libpng reads it, in the form it was stored (no conversion asked for).
+// A PNG file as libpng reads it back: the pixel format it was stored in, and its pixels as 8-bit RGB.
 struct Decoded {
     png_uint_32 format = 0;
     RgbImage image;
 };
 
-// Finishes a read begun on png, converting to 8-bit RGB; nullopt if libpng refuses the file.
-std::optional<Decoded> finishRead(png_image& png) {
+std::optional<Decoded> readPngFile(const std::string& path) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) return std::nullopt;
     Decoded decoded;
     decoded.format = png.format;
     png.format = PNG_FORMAT_RGB;
@@ -30,20 +32,6 @@ std::optional<Decoded> finishRead(png_image& png) {
     decoded.image.rgb.resize(PNG_IMAGE_SIZE(png));
     if (!png_image_finish_read(&png, nullptr, decoded.image.rgb.data(), 0, nullptr)) return std::nullopt;
     return decoded;
-}
-
-std::optional<Decoded> decodePng(const std::vector<std::uint8_t>& file) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&png, file.data(), file.size())) return std::nullopt;
-    return finishRead(png);
-}
-
-std::optional<Decoded> decodePngFile(const std::string& path) {
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&png, path.c_str())) return std::nullopt;
-    return finishRead(png);
 }
 
 // A width x height image with a distinct value in nearly every byte.
@@ -55,54 +43,44 @@ RgbImage sampleImage(int width = 3, int height = 2) {
     return image;
 }
 
-void expectSameImage(const RgbImage& decoded, const RgbImage& original) {
-    EXPECT_EQ(decoded.width, original.width);
-    EXPECT_EQ(decoded.height, original.height);
-    EXPECT_EQ(decoded.rgb, original.rgb) << "pixels, top row first";
-}
+class PngWriter : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/x11probe-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        directory = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
 
-TEST(PngWriter, WritesEightBitRgbThatDecodesToTheSamePixels) {
+    std::string pathOf(const char* name) const { return (directory / name).string(); }
+
+    std::filesystem::path directory;
+};
+
+TEST_F(PngWriter, WritesEightBitRgbThatReadsBackAsTheSamePixels) {
     // 3 x 2 is the smallest with distinct rows and columns; 601 x 7 rows are not a multiple of 4 bytes long.
     for (const RgbImage& image : {sampleImage(), sampleImage(601, 7)}) {
-        const auto png = encodePng(image);
-        ASSERT_GT(png.size(), 8u);
-        EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 8),
-                  (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}));
-        const auto decoded = decodePng(png);
+        ASSERT_TRUE(writePngFile(image, pathOf("sample.png")));
+        const auto decoded = readPngFile(pathOf("sample.png"));
         ASSERT_TRUE(decoded) << "libpng cannot read it";
         EXPECT_EQ(decoded->format, static_cast<png_uint_32>(PNG_FORMAT_RGB)) << "colour, no alpha, 8 bits";
-        expectSameImage(decoded->image, image);
+        EXPECT_EQ(decoded->image.width, image.width);
+        EXPECT_EQ(decoded->image.height, image.height);
+        EXPECT_EQ(decoded->image.rgb, image.rgb) << "pixels, top row first";
     }
 }
 
-TEST(PngWriter, WritesTheSameFileToDiskAndLeavesNoneOnFailure) {
-    char pattern[] = "/tmp/x11probe-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::filesystem::path directory = pattern;
-    const std::string path = (directory / "sample.png").string();
-    ASSERT_TRUE(writePngFile(sampleImage(), path));
-    const auto decoded = decodePngFile(path);
-    ASSERT_TRUE(decoded);
-    expectSameImage(decoded->image, sampleImage());
-
-    RgbImage broken = sampleImage();
-    broken.rgb.pop_back();
-    const std::string brokenPath = (directory / "broken.png").string();
-    EXPECT_FALSE(writePngFile(broken, brokenPath));
-    EXPECT_FALSE(std::filesystem::exists(brokenPath));
-    EXPECT_FALSE(writePngFile(sampleImage(), (directory / "missing" / "sample.png").string()));
-    std::filesystem::remove_all(directory);
-}
-
-TEST(PngWriter, RefusesImagesWhoseSizeDoesNotMatchTheirPixels) {
+TEST_F(PngWriter, RefusesMalformedImagesAndUnwritablePathsLeavingNoFile) {
     RgbImage empty;
-    EXPECT_TRUE(encodePng(empty).empty());
     RgbImage short_ = sampleImage();
     short_.rgb.pop_back();
-    EXPECT_TRUE(encodePng(short_).empty());
     RgbImage wrongWidth = sampleImage();
     wrongWidth.width = 4;
-    EXPECT_TRUE(encodePng(wrongWidth).empty());
+    for (const RgbImage& image : {empty, short_, wrongWidth}) {
+        EXPECT_FALSE(writePngFile(image, pathOf("broken.png"))) << image.width << " x " << image.height;
+        EXPECT_FALSE(std::filesystem::exists(pathOf("broken.png")));
+    }
+    EXPECT_FALSE(writePngFile(sampleImage(), pathOf("missing/sample.png")));
 }
 
 TEST(PixelSplitting, ReadsEightBitChannelsByTheirMasks) {

@@ -2,6 +2,7 @@
 // servers started side by side by parallel tests cannot race for a number.
 #include "xvfb_server.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -22,7 +23,10 @@ std::optional<int> readDisplayNumber(int pipe) {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         pollfd ready{pipe, POLLIN, 0};
-        if (left <= 0 || poll(&ready, 1, static_cast<int>(left)) <= 0) return std::nullopt;
+        if (left <= 0) return std::nullopt;
+        const int polled = poll(&ready, 1, static_cast<int>(left));
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled <= 0) return std::nullopt;
         char buffer[16];
         const ssize_t got = read(pipe, buffer, sizeof buffer);
         if (got <= 0) return std::nullopt;
