@@ -3,18 +3,15 @@
 # private Xvfb, over several runs. Usage: bench/startup_bench.sh [runs]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:-5}
 caption="Tessivar - tessivar.example.org"
 probe=build/tools/x11probe/x11probe
 
-display=120
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-# -noreset: Xvfb would otherwise reset each time its last client leaves, between runs.
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=":$display"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+if [ "${1:-}" != --on-virtual-display ]; then
+    # xvfb-run -a finds a free display number and waits until the server is ready. -noreset: Xvfb
+    # would otherwise reset each time its last client leaves, between runs.
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash bench/startup_bench.sh --on-virtual-display "${1:-5}"
+fi
+runs=$2
 
 for run in $(seq "$runs"); do
     start=$(date +%s%N)

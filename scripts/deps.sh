@@ -6,9 +6,9 @@ packages=(
     cmake g++ make pkg-config
     libx11-dev libxext-dev libxtst-dev libxdamage-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
     libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation
-    libgtest-dev zlib1g-dev binutils-mingw-w64-i686
-    xvfb xfonts-base x11-utils xdotool
-    librsvg2-bin icoutils libpng-dev desktop-file-utils appstream man-db groff-base
+    libgtest-dev zlib1g-dev libpng-dev binutils-mingw-w64-i686
+    xvfb xauth xfonts-base x11-utils xdotool
+    librsvg2-bin icoutils desktop-file-utils appstream man-db groff-base
 )
 
 missing=()

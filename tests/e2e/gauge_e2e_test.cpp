@@ -5,6 +5,7 @@
 #include "child_process.h"
 #include "gauge_image.h"
 #include "png_writer.h"
+#include "x11_properties.h"
 #include "x11_windows.h"
 #include "x_session.h"
 #include "xvfb_server.h"
@@ -30,15 +31,15 @@ constexpr double exitTimeoutSeconds = 5.0;
 WindowPoint fromGl(int x, int y) { return {x, side - y}; }
 
 // Text areas: each label's glyphs lie within these boxes for the points used below.
-const GlBox fpsText{5, 578, 120, 592};
-const GlBox vertexCoordText{310, 282, 370, 296};
-const GlBox armUpCoordText{310, 432, 370, 448};
-const GlBox baseRightCoordText{462, 280, 520, 291};
-const GlBox sweepAtRest{480, 294, 520, 306}; // "0.0000" centred 200 px out along an arm at 0 degrees
-const GlBox sweepArmUp{270, 493, 330, 507};  // "90.0000" centred 200 px out along an arm at 90 degrees
+const PixelBox fpsText{5, 578, 120, 592};
+const PixelBox vertexCoordText{310, 282, 370, 296};
+const PixelBox armUpCoordText{310, 432, 370, 448};
+const PixelBox baseRightCoordText{462, 280, 520, 291};
+const PixelBox sweepAtRest{480, 294, 520, 306}; // "0.0000" centred 200 px out along an arm at 0 degrees
+const PixelBox sweepArmUp{270, 493, 330, 507};  // "90.0000" centred 200 px out along an arm at 90 degrees
 
 // A point on the circle of the given radius about the vertex.
-GlBox onCircle(int degrees, double radius, int slack) {
+PixelBox onCircle(int degrees, double radius, int slack) {
     const double rad = degrees * M_PI / 180.0;
     return around(static_cast<int>(std::lround(300 + radius * std::cos(rad))),
                   static_cast<int>(std::lround(300 + radius * std::sin(rad))), slack);
@@ -186,17 +187,17 @@ TEST_F(RunningGauge, WindowIsA600SquareClientAreaWithItsNamesAndProtocols) {
     EXPECT_EQ(area->y, 50);
     EXPECT_EQ(parentOf(display, window_), DefaultRootWindow(display));
 
-    EXPECT_EQ(stringProperty(display, window_, "WM_NAME"), gaugeTitle);
-    EXPECT_EQ(stringProperty(display, window_, "_NET_WM_NAME"), gaugeTitle);
-    EXPECT_EQ(stringProperty(display, window_, "WM_CLASS"), std::string("tessivar\0Tessivar\0", 18));
+    EXPECT_EQ(textProperty(display, window_, "WM_NAME"), gaugeTitle);
+    EXPECT_EQ(textProperty(display, window_, "_NET_WM_NAME"), gaugeTitle);
+    EXPECT_EQ(textProperty(display, window_, "WM_CLASS"), std::string("tessivar\0Tessivar\0", 18));
     EXPECT_TRUE(hasProperty(display, window_, "_NET_WM_WINDOW_OPACITY"));
     EXPECT_TRUE(acceptsDeleteWindow(display, window_));
 }
 
 TEST_F(RunningGauge, StartsWithAllPointsInTheMiddleAndTheIndicatorUpright) {
     const GaugeImage f = frame();
-    EXPECT_TRUE(isDark(f.at(100, 100)));
-    EXPECT_TRUE(isDark(f.at(500, 100)));
+    EXPECT_TRUE(isNearBlack(f.at(100, 100)));
+    EXPECT_TRUE(isNearBlack(f.at(500, 100)));
     EXPECT_GE(f.count(around(300, 300, 3), isYellow), 14) << "vertex marker on top of the other two";
     for (int x = 360; x <= 440; x += 20)
         EXPECT_TRUE(f.any({x, 298, x, 302}, isRed)) << "base ray over the arm at x " << x;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "layer.h"
+#include "x11_properties.h"
 #include "xvfb_server.h"
 
 namespace {
@@ -128,35 +129,22 @@ TEST_F(WindowOnXvfb, CreateAndTheFirstSizeArriveBeforeCreateWindowReturns) {
 
 TEST_F(WindowOnXvfb, OpacityIsSetOnlyForLayeredWindows) {
     create();
-    const Atom opacity = XInternAtom(other, "_NET_WM_WINDOW_OPACITY", False);
-    auto readOpacity = [&](unsigned long* value) {
+    auto opacity = [&] {
         XSync(layer().display, False); // the server orders requests per client, not across clients
-        Atom type;
-        int format;
-        unsigned long count, after;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(other, window->xwindow, opacity, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data);
-        const bool present = data && count == 1 && format == 32;
-        // NOTE: Xlib returns format-32 items as C longs, sign-extended from 32 bits.
-        if (present) *value = *reinterpret_cast<unsigned long*>(data) & 0xFFFFFFFFul;
-        if (data) XFree(data);
-        return present;
+        return property32(other, window->xwindow, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL);
     };
-    unsigned long value = 0;
     EXPECT_FALSE(SetLayeredWindowAttributes(window, 0x00FF0000, 150, LWA_COLORKEY | LWA_ALPHA));
-    EXPECT_FALSE(readOpacity(&value));
+    EXPECT_FALSE(opacity());
 
     SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_LAYERED);
     EXPECT_TRUE(SetLayeredWindowAttributes(window, 0x00FF0000, 150, LWA_COLORKEY | LWA_ALPHA));
-    ASSERT_TRUE(readOpacity(&value));
-    EXPECT_EQ(value, 0x96969696ul);
+    EXPECT_EQ(opacity(), std::vector<std::uint32_t>{0x96969696u});
     EXPECT_EQ(window->colorKey, 0x00FF0000u);
     EXPECT_EQ(window->layeredFlags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
 
     // Leaving the layered style makes the window opaque again.
     SetWindowLongA(window, GWL_EXSTYLE, 0);
-    EXPECT_FALSE(readOpacity(&value));
+    EXPECT_FALSE(opacity());
 }
 
 TEST_F(WindowOnXvfb, EmptyQueueReturnsAtOnceAndQuitCarriesTheExitCode) {

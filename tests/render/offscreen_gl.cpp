@@ -3,8 +3,6 @@
 
 #include "offscreen_gl.h"
 
-#include <algorithm>
-
 #include <GL/gl.h>
 
 #include "egl_surfaceless.h"
@@ -48,25 +46,6 @@ Frame readFrame() {
     return frame;
 }
 
-LitArea findPixels(const Frame& frame, Region region, const PixelTest& test) {
-    LitArea area;
-    for (int y = region.y0; y <= region.y1; ++y) {
-        for (int x = region.x0; x <= region.x1; ++x) {
-            if (!test(frame.at(x, y))) continue;
-            if (area.count == 0) area = {0, x, y, x, y};
-            ++area.count;
-            area.minX = std::min(area.minX, x);
-            area.maxX = std::max(area.maxX, x);
-            area.minY = std::min(area.minY, y);
-            area.maxY = std::max(area.maxY, y);
-        }
-    }
-    return area;
-}
-
-bool isBright(Rgb c) { return c.r > 128 || c.g > 128 || c.b > 128; }
-bool isDark(Rgb c) { return c.r < 64 && c.g < 64 && c.b < 64; }
-
 AngleGauge& gaugeLabelledBeforeContext() { return labelledBeforeContext; }
 
 void RenderTest::SetUp() {
@@ -103,10 +82,10 @@ Frame printedAlone(TextLabel& label, float x, float y, const char* text) {
     return readFrame();
 }
 
-int differingPixels(const Frame& a, const Frame& b, Region region) {
+int differingPixels(const Frame& a, const Frame& b, const PixelBox& box) {
     int count = 0;
-    for (int y = region.y0; y <= region.y1; ++y) {
-        for (int x = region.x0; x <= region.x1; ++x) {
+    for (int y = box.bottom; y <= box.top; ++y) {
+        for (int x = box.left; x <= box.right; ++x) {
             const Rgb p = a.at(x, y);
             const Rgb q = b.at(x, y);
             if (p.r != q.r || p.g != q.g || p.b != q.b) ++count;

@@ -5,20 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "angle_gauge.h"
 #include "gauge_setup.h"
+#include "pixel_box.h"
 
 constexpr int kFrameSize = 600;
-
-struct Rgb {
-    int r;
-    int g;
-    int b;
-};
 
 // One read-back of the colour buffer, origin bottom-left like the scene.
 struct Frame {
@@ -26,28 +20,6 @@ struct Frame {
     Rgb at(int x, int y) const;
 };
 Frame readFrame();
-
-// Pixels in the inclusive rectangle [x0, x1] x [y0, y1] that a predicate picks, and their bounds.
-struct Region {
-    int x0;
-    int y0;
-    int x1;
-    int y1;
-};
-struct LitArea {
-    int count = 0;
-    int minX = 0;
-    int minY = 0;
-    int maxX = 0;
-    int maxY = 0;
-    double centreX() const { return (minX + maxX) / 2.0; }
-    double centreY() const { return (minY + maxY) / 2.0; }
-};
-using PixelTest = std::function<bool(Rgb)>;
-LitArea findPixels(const Frame& frame, Region region, const PixelTest& test);
-
-bool isBright(Rgb c); // any channel above half
-bool isDark(Rgb c);   // all channels below a quarter
 
 // A gauge whose labels were created before the GL context existed, as in the program.
 AngleGauge& gaugeLabelledBeforeContext();
@@ -68,5 +40,5 @@ protected:
 // One label's text printed alone at (x, y) on a cleared frame, under the overlay's projection.
 Frame printedAlone(TextLabel& label, float x, float y, const char* text);
 
-// Pixels inside the region that differ between two frames.
-int differingPixels(const Frame& a, const Frame& b, Region region);
+// Pixels inside the box that differ between two frames.
+int differingPixels(const Frame& a, const Frame& b, const PixelBox& box);

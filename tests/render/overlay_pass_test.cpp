@@ -8,12 +8,8 @@
 
 namespace {
 
-bool isCyan(Rgb c) { return c.r < 30 && c.g > 200 && c.b > 200; }
-bool isYellow(Rgb c) { return c.r > 200 && c.g > 200 && c.b < 60; }
-bool isGreen(Rgb c) { return c.g > 200 && c.r < 60 && c.b < 60; }
-
-constexpr Region kFrameRateArea = {0, 560, 250, 599};
-constexpr Region kVertexCoordArea = {306, 278, 385, 297};
+constexpr PixelBox kFrameRateArea = {0, 560, 250, 599};
+constexpr PixelBox kVertexCoordArea = {306, 278, 385, 297};
 
 void setFill(TextLabel& label, float r, float g, float b) {
     label.fillColor[0] = r;
@@ -31,7 +27,7 @@ protected:
     }
 
     // The frame's pixels in a region equal those of the label printed alone.
-    void expectText(const Frame& frame, TextLabel& label, float x, float y, const char* text, Region region) {
+    void expectText(const Frame& frame, TextLabel& label, float x, float y, const char* text, PixelBox region) {
         const Frame alone = printedAlone(label, x, y, text);
         EXPECT_GT(findPixels(alone, region, isBright).count, 20) << text;
         EXPECT_EQ(differingPixels(frame, alone, region), 0) << text;
@@ -41,10 +37,10 @@ protected:
 TEST_F(OverlayPass, FrameRateStartsAtX5CentredOnY585InCyan) {
     gauge->fps = gauge->fpsShown = 59.94f;
     const Frame frame = frameOf(*gauge);
-    const LitArea text = findPixels(frame, kFrameRateArea, isCyan);
+    const LitArea text = findPixels(frame, kFrameRateArea, isPureCyan);
     EXPECT_NEAR(text.minX, 6, 1.5);
     EXPECT_NEAR(text.centreY(), 585.0, 1.5);
-    EXPECT_EQ(findPixels(frame, kFrameRateArea, [](Rgb c) { return isBright(c) && !isCyan(c); }).count, 0);
+    EXPECT_EQ(findPixels(frame, kFrameRateArea, [](Rgb c) { return isBright(c) && !isPureCyan(c); }).count, 0);
     setFill(gauge->fpsLabel, 0.0f, 1.0f, 1.0f);
     expectText(frame, gauge->fpsLabel, 5.0f, 585.0f, "FPS : 59.94", kFrameRateArea);
 }
@@ -67,7 +63,7 @@ TEST_F(OverlayPass, BaseReads0Point0165PixelsOutAndBlinksRedOnAnAxis) {
     gauge->basePoint = {450, 300};
     gauge->pulseLevel = 0.75f;
     const Frame frame = frameOf(*gauge);
-    const Region area = {453, 285, 490, 315};
+    const PixelBox area = {453, 285, 490, 315};
     const LitArea text = findPixels(frame, area, [](Rgb c) { return c.r > 100; });
     EXPECT_NEAR(text.centreX(), 465.0, 1.5);
     EXPECT_NEAR(text.centreY(), 300.0, 1.5);
@@ -114,8 +110,8 @@ TEST_F(OverlayPass, CoordinatesSitBesideEachPointInItsMarkerColour) {
 
 TEST_F(OverlayPass, VertexCoordinatesArePrintedLastWhereTheArmsMeetThem) {
     const Frame frame = frameOf(*gauge);
-    EXPECT_GT(findPixels(frame, kVertexCoordArea, isYellow).count, 20);
-    EXPECT_EQ(findPixels(frame, kVertexCoordArea, isGreen).count, 0);
+    EXPECT_GT(findPixels(frame, kVertexCoordArea, isPureYellow).count, 20);
+    EXPECT_EQ(findPixels(frame, kVertexCoordArea, isPureGreen).count, 0);
 }
 
 TEST_F(OverlayPass, CoordinatesHideWhenShowCoordsIsOff) {
@@ -124,7 +120,7 @@ TEST_F(OverlayPass, CoordinatesHideWhenShowCoordsIsOff) {
     const Frame frame = frameOf(*gauge);
     EXPECT_EQ(findPixels(frame, kVertexCoordArea, isBright).count, 0);
     EXPECT_EQ(findPixels(frame, {405, 498, 499, 517}, isBright).count, 0);
-    EXPECT_GT(findPixels(frame, kFrameRateArea, isCyan).count, 20);
+    EXPECT_GT(findPixels(frame, kFrameRateArea, isPureCyan).count, 20);
 }
 
 TEST_F(OverlayPass, MissingFaceDrawsNoTextAtAll) {
@@ -148,7 +144,7 @@ TEST_F(OverlayPass, OtherLabelsStillDrawWhenOneFaceFailed) {
     const Frame frame = frameOf(*gauge);
     EXPECT_EQ(findPixels(frame, kFrameRateArea, isBright).count, 0);
     EXPECT_GT(findPixels(frame, {220, 480, 380, 520}, isBright).count, 20);
-    EXPECT_GT(findPixels(frame, kVertexCoordArea, isYellow).count, 20);
+    EXPECT_GT(findPixels(frame, kVertexCoordArea, isPureYellow).count, 20);
 }
 
 TEST_F(OverlayPass, TicksTheFrameRateMeterOncePerFrame) {
@@ -164,7 +160,7 @@ TEST_F(OverlayPass, LabelsCreatedBeforeTheContextDraw) {
     early.armPoint = {300, 450};
     early.lastShowTick = processTick() + 1000000;
     const Frame frame = frameOf(early);
-    EXPECT_GT(findPixels(frame, kFrameRateArea, isCyan).count, 20);
+    EXPECT_GT(findPixels(frame, kFrameRateArea, isPureCyan).count, 20);
     EXPECT_GT(findPixels(frame, {220, 480, 380, 520}, isBright).count, 20);
-    EXPECT_GT(findPixels(frame, kVertexCoordArea, isYellow).count, 20);
+    EXPECT_GT(findPixels(frame, kVertexCoordArea, isPureYellow).count, 20);
 }

@@ -12,17 +12,11 @@
 
 namespace {
 
-bool isRed(Rgb c) { return c.r > 200 && c.g < 60 && c.b < 60; }
-bool isBlue(Rgb c) { return c.b > 200 && c.r < 60 && c.g < 60; }
-bool isWhite(Rgb c) { return c.r > 200 && c.g > 200 && c.b > 200; }
-bool isYellow(Rgb c) { return c.r > 200 && c.g > 200 && c.b < 60; }
-bool isGreen(Rgb c) { return c.g > 200 && c.r < 60 && c.b < 60; }
-
 // The 4 x 4 square a marker at (x, y) covers.
-Region markerAt(int x, int y) { return {x - 2, y - 2, x + 1, y + 1}; }
+PixelBox markerAt(int x, int y) { return {x - 2, y - 2, x + 1, y + 1}; }
 
 // A small box about the point of the arc of radius 100 about (300, 300) at a degree.
-Region arcPointAt(double degrees) {
+PixelBox arcPointAt(double degrees) {
     const int x = static_cast<int>(std::lround(300.0 + 100.0 * std::cos(degrees * kPi / 180.0)));
     const int y = static_cast<int>(std::lround(300.0 + 100.0 * std::sin(degrees * kPi / 180.0)));
     return {x - 2, y - 2, x + 2, y + 2};
@@ -49,7 +43,7 @@ TEST_F(ScenePass, AfterResizeBothRaysPointRightWithRedOnTopAndNoArc) {
     const Frame frame = frameOf(*gauge);
     EXPECT_EQ(gauge->armAngle, 0.0f);
     EXPECT_EQ(gauge->baseAngle, 0.0f);
-    const LitArea red = findPixels(frame, {303, 290, 460, 310}, isRed);
+    const LitArea red = findPixels(frame, {303, 290, 460, 310}, isPureRed);
     EXPECT_EQ(red.minX, 303);
     EXPECT_NEAR(red.maxX, 449, 1);
     EXPECT_GE(red.minY, 298);
@@ -60,17 +54,17 @@ TEST_F(ScenePass, AfterResizeBothRaysPointRightWithRedOnTopAndNoArc) {
 
 TEST_F(ScenePass, VertexMarkerIsYellowOnTopOfTheOtherMarkers) {
     const Frame frame = frameOf(*gauge);
-    EXPECT_EQ(findPixels(frame, markerAt(300, 300), isYellow).count, 16);
-    EXPECT_EQ(findPixels(frame, {296, 296, 303, 303}, isYellow).count, 16);
+    EXPECT_EQ(findPixels(frame, markerAt(300, 300), isPureYellow).count, 16);
+    EXPECT_EQ(findPixels(frame, {296, 296, 303, 303}, isPureYellow).count, 16);
 }
 
 TEST_F(ScenePass, MarkersSitOnTheirPointsInTheirColours) {
     pointArm(300, 520);
     pointBase(90, 300);
     const Frame frame = frameOf(*gauge);
-    EXPECT_EQ(findPixels(frame, markerAt(300, 520), isGreen).count, 16);
-    EXPECT_EQ(findPixels(frame, markerAt(90, 300), isRed).count, 16);
-    EXPECT_EQ(findPixels(frame, markerAt(300, 300), isYellow).count, 16);
+    EXPECT_EQ(findPixels(frame, markerAt(300, 520), isPureGreen).count, 16);
+    EXPECT_EQ(findPixels(frame, markerAt(90, 300), isPureRed).count, 16);
+    EXPECT_EQ(findPixels(frame, markerAt(300, 300), isPureYellow).count, 16);
 }
 
 TEST_F(ScenePass, RaysAre150PixelsLongWhateverTheDistanceOfThePoints) {
@@ -79,7 +73,7 @@ TEST_F(ScenePass, RaysAre150PixelsLongWhateverTheDistanceOfThePoints) {
     const Frame frame = frameOf(*gauge);
     const LitArea arm = findPixels(frame, {295, 303, 305, 580}, isWhite);
     EXPECT_NEAR(arm.maxY, 449, 1);
-    const LitArea base = findPixels(frame, {20, 295, 297, 305}, isRed);
+    const LitArea base = findPixels(frame, {20, 295, 297, 305}, isPureRed);
     EXPECT_NEAR(base.minX, 150, 1);
     EXPECT_EQ(gauge->armAngle, 90.0f);
     EXPECT_EQ(gauge->baseAngle, 180.0f);
@@ -171,8 +165,8 @@ TEST_F(ScenePass, ReleasedArmIsSolidWhite) {
 
 TEST_F(ScenePass, IndicatorStandsUprightWithRedAtTheTopForSweep0) {
     const Frame frame = frameOf(*gauge);
-    EXPECT_TRUE(isRed(frame.at(550, 571)));
-    EXPECT_TRUE(isBlue(frame.at(550, 529)));
+    EXPECT_TRUE(isPureRed(frame.at(550, 571)));
+    EXPECT_TRUE(isPureBlue(frame.at(550, 529)));
     EXPECT_TRUE(isDark(frame.at(565, 550)));
     EXPECT_TRUE(isDark(frame.at(535, 550)));
     EXPECT_FALSE(isDark(frame.at(560, 550)));
@@ -182,12 +176,12 @@ TEST_F(ScenePass, IndicatorTurnsOneFrameLateAfterTheSweepChanges) {
     pointArm(300, 450);
     pointBase(450, 300);
     const Frame first = frameOf(*gauge);
-    EXPECT_TRUE(isRed(first.at(550, 571)));
+    EXPECT_TRUE(isPureRed(first.at(550, 571)));
     EXPECT_EQ(gauge->sweep, 90.0f);
 
     const Frame second = frameOf(*gauge);
-    EXPECT_TRUE(isRed(second.at(529, 550)));
-    EXPECT_TRUE(isBlue(second.at(571, 550)));
+    EXPECT_TRUE(isPureRed(second.at(529, 550)));
+    EXPECT_TRUE(isPureBlue(second.at(571, 550)));
     EXPECT_TRUE(isDark(second.at(550, 571)));
 }
 
@@ -202,10 +196,10 @@ TEST_F(ScenePass, IndicatorIsShadedSmoothlyAlongItsLength) {
 TEST_F(ScenePass, SmallerViewportScalesNothingAndMovesTheIndicatorIn) {
     onResize(*gauge, 300.0f, 300.0f);
     const Frame frame = frameOf(*gauge);
-    const LitArea red = findPixels(frame, {153, 140, 320, 160}, isRed);
+    const LitArea red = findPixels(frame, {153, 140, 320, 160}, isPureRed);
     EXPECT_NEAR(red.maxX, 299, 1);
-    EXPECT_EQ(findPixels(frame, markerAt(150, 150), isYellow).count, 16);
-    EXPECT_TRUE(isRed(frame.at(250, 271)));
+    EXPECT_EQ(findPixels(frame, markerAt(150, 150), isPureYellow).count, 16);
+    EXPECT_TRUE(isPureRed(frame.at(250, 271)));
     EXPECT_EQ(findPixels(frame, {300, 0, kFrameSize - 1, kFrameSize - 1}, isBright).count, 0);
 }
 

@@ -16,9 +16,6 @@
 
 namespace {
 
-// Red or red blended over white, as the smoothed outline lines come out.
-bool isReddish(Rgb c) { return c.r > 200 && c.g < 200 && c.b < 200; }
-
 // The ink of a label printed alone near (x, y).
 LitArea inkNear(TextLabel& label, float x, float y, const char* text) {
     const Frame frame = printedAlone(label, x, y, text);
@@ -210,7 +207,7 @@ TEST_F(LabelPixels, LongTextIsCutTo99Characters) {
     const Frame full = printedAlone(gauge->coordLabel, 5.0f, 300.0f, dots.c_str());
     const Frame cut = printedAlone(gauge->coordLabel, 5.0f, 300.0f, dots.substr(0, 99).c_str());
     const Frame shorter = printedAlone(gauge->coordLabel, 5.0f, 300.0f, dots.substr(0, 98).c_str());
-    const Region row = {0, 280, kFrameSize - 1, 320};
+    const PixelBox row = {0, 280, kFrameSize - 1, 320};
     ASSERT_LT(findPixels(cut, row, isBright).maxX, kFrameSize - 20) << "99 dots must fit the frame";
     EXPECT_EQ(differingPixels(full, cut, row), 0);
     EXPECT_GT(differingPixels(cut, shorter, row), 0);
@@ -279,9 +276,9 @@ TEST_F(LabelPixels, TextFirstKeepsTheBoxOffTheTextByDepth) {
 
 TEST_F(LabelPixels, OutlineStyleDrawsTheOutlineColourOverTheFill) {
     label.outlineColor[0] = 1.0f;
-    const LitArea plain = findPixels(printedAlone(label, 300.0f, 300.0f, "88"), {250, 280, 350, 320}, isReddish);
+    const LitArea plain = findPixels(printedAlone(label, 300.0f, 300.0f, "88"), {250, 280, 350, 320}, isRedOrPink);
     label.style = StyleOutline;
-    const LitArea outlined = findPixels(printedAlone(label, 300.0f, 300.0f, "88"), {250, 280, 350, 320}, isReddish);
+    const LitArea outlined = findPixels(printedAlone(label, 300.0f, 300.0f, "88"), {250, 280, 350, 320}, isRedOrPink);
     EXPECT_EQ(plain.count, 0);
     EXPECT_GT(outlined.count, 20);
 }

@@ -1,21 +1,9 @@
-// PNG encoding of plain 8-bit RGB images.
+// PNG files of plain 8-bit RGB images, written with libpng.
 #pragma once
 
-#include <cstdint>
+#include "rgb_image.h"
+
 #include <string>
-#include <vector>
 
-// A packed 8-bit RGB image, rows top to bottom, no padding.
-struct RgbImage {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> rgb;
-
-    const std::uint8_t* pixel(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
-};
-
-// Encodes the image as a complete PNG file (colour type 2, no filtering); empty on a malformed image.
-std::vector<std::uint8_t> encodePng(const RgbImage& image);
-
-// Writes encodePng(image) to path; false if encoding or writing fails.
+// Writes the image to path as a PNG file; false (and no file left behind) if the image is malformed or writing fails.
 bool writePngFile(const RgbImage& image, const std::string& path);

@@ -21,6 +21,12 @@ std::uint8_t channelFromPixel(unsigned long pixel, unsigned long mask) {
     return static_cast<std::uint8_t>((value * 255 + maximum / 2) / maximum);
 }
 
+// Coordinates and sizes on an X screen are 16-bit in the protocol, so nothing is lost here.
+XRectangle rectangle(int x, int y, int width, int height) {
+    return {static_cast<short>(x), static_cast<short>(y), static_cast<unsigned short>(width),
+            static_cast<unsigned short>(height)};
+}
+
 RgbImage rgbFromXImage(XImage* image) {
     const PixelLayout layout{image->red_mask, image->green_mask, image->blue_mask};
     RgbImage out;
@@ -42,26 +48,26 @@ std::array<std::uint8_t, 3> rgbFromPixel(unsigned long pixel, const PixelLayout&
             channelFromPixel(pixel, layout.blueMask)};
 }
 
-std::optional<ScreenRect> clipToScreen(const ScreenRect& area, int screenWidth, int screenHeight) {
-    const int left = std::max(area.x, 0);
-    const int top = std::max(area.y, 0);
+std::optional<XRectangle> clipToScreen(const XRectangle& area, int screenWidth, int screenHeight) {
+    const int left = std::max<int>(area.x, 0);
+    const int top = std::max<int>(area.y, 0);
     const int right = std::min(area.x + area.width, screenWidth);
     const int bottom = std::min(area.y + area.height, screenHeight);
     if (right <= left || bottom <= top) return std::nullopt;
-    return ScreenRect{left, top, right - left, bottom - top};
+    return rectangle(left, top, right - left, bottom - top);
 }
 
-std::optional<ScreenRect> windowRect(Display* display, Window window) {
+std::optional<XRectangle> windowRect(Display* display, Window window) {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes)) return std::nullopt;
     int rootX = 0;
     int rootY = 0;
     Window child;
     if (!XTranslateCoordinates(display, window, attributes.root, 0, 0, &rootX, &rootY, &child)) return std::nullopt;
-    return ScreenRect{rootX, rootY, attributes.width, attributes.height};
+    return rectangle(rootX, rootY, attributes.width, attributes.height);
 }
 
-std::optional<RgbImage> captureScreenArea(Display* display, const ScreenRect& area) {
+std::optional<RgbImage> captureScreenArea(Display* display, const XRectangle& area) {
     const int screen = DefaultScreen(display);
     const auto clipped = clipToScreen(area, DisplayWidth(display, screen), DisplayHeight(display, screen));
     if (!clipped) return std::nullopt;
@@ -76,5 +82,5 @@ std::optional<RgbImage> captureScreenArea(Display* display, const ScreenRect& ar
 
 std::optional<RgbImage> captureScreen(Display* display) {
     const int screen = DefaultScreen(display);
-    return captureScreenArea(display, {0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)});
+    return captureScreenArea(display, rectangle(0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)));
 }

@@ -1,21 +1,13 @@
 // Reading screen pixels back from an X server.
 #pragma once
 
-#include "png_writer.h"
+#include "rgb_image.h"
 
 #include <X11/Xlib.h>
 
 #include <array>
 #include <cstdint>
 #include <optional>
-
-// A rectangle in root-window coordinates.
-struct ScreenRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
 
 // Channel masks of a TrueColor visual, as XImage reports them.
 struct PixelLayout {
@@ -28,13 +20,13 @@ struct PixelLayout {
 std::array<std::uint8_t, 3> rgbFromPixel(unsigned long pixel, const PixelLayout& layout);
 
 // Clips area to a screen of the given size; nullopt when nothing is left.
-std::optional<ScreenRect> clipToScreen(const ScreenRect& area, int screenWidth, int screenHeight);
+std::optional<XRectangle> clipToScreen(const XRectangle& area, int screenWidth, int screenHeight);
 
-// The on-screen rectangle of a window (its inside, without border).
-std::optional<ScreenRect> windowRect(Display* display, Window window);
+// The on-screen rectangle of a window (its inside, without border), in root-window coordinates.
+std::optional<XRectangle> windowRect(Display* display, Window window);
 
 // Copies what the screen shows in area (clipped to the screen) from the root window.
-std::optional<RgbImage> captureScreenArea(Display* display, const ScreenRect& area);
+std::optional<RgbImage> captureScreenArea(Display* display, const XRectangle& area);
 
 // The whole default screen.
 std::optional<RgbImage> captureScreen(Display* display);

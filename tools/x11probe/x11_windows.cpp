@@ -1,6 +1,8 @@
 // Finding, waiting for and politely closing X11 windows by their title.
 #include "x11_windows.h"
 
+#include "x11_properties.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
@@ -12,50 +14,29 @@ namespace {
 
 int ignoreError(Display*, XErrorEvent*) { return 0; }
 
-std::string utf8Property(Display* display, Window window, const char* name) {
-    const Atom property = XInternAtom(display, name, False);
-    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    std::string value;
-    if (XGetWindowProperty(display, window, property, 0, 1024, False, utf8, &type, &format, &count, &remaining,
-                           &data) == Success &&
-        data) {
-        if (type == utf8 && format == 8) value.assign(reinterpret_cast<char*>(data), count);
-        XFree(data);
-    }
-    return value;
-}
-
-std::string legacyName(Display* display, Window window) {
-    char* name = nullptr;
-    std::string value;
-    if (XFetchName(display, window, &name) && name) {
-        value = name;
-        XFree(name);
-    }
-    return value;
-}
-
 bool isViewable(Display* display, Window window) {
     XWindowAttributes attributes;
     return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
-std::vector<Window> childrenOf(Display* display, Window window) {
-    Window root;
-    Window parent;
-    Window* children = nullptr;
+// The window's parent and children; parent None and no children if the window is gone.
+Window queryTree(Display* display, Window window, std::vector<Window>* children) {
+    Window root = None;
+    Window parent = None;
+    Window* list = nullptr;
     unsigned count = 0;
-    std::vector<Window> result;
-    if (XQueryTree(display, window, &root, &parent, &children, &count) && children) {
-        result.assign(children, children + count);
-        XFree(children);
+    if (!XQueryTree(display, window, &root, &parent, &list, &count)) return None;
+    if (list) {
+        if (children) children->assign(list, list + count);
+        XFree(list);
     }
-    return result;
+    return parent;
+}
+
+std::vector<Window> childrenOf(Display* display, Window window) {
+    std::vector<Window> children;
+    queryTree(display, window, &children);
+    return children;
 }
 
 Window searchBelow(Display* display, Window window, const std::string& title) {
@@ -71,9 +52,12 @@ Window searchBelow(Display* display, Window window, const std::string& title) {
 void ignoreXErrors() { XSetErrorHandler(ignoreError); }
 
 std::string windowTitle(Display* display, Window window) {
-    std::string title = utf8Property(display, window, "_NET_WM_NAME");
-    return title.empty() ? legacyName(display, window) : title;
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const std::string title = textProperty(display, window, "_NET_WM_NAME", utf8).value_or("");
+    return title.empty() ? textProperty(display, window, "WM_NAME", XA_STRING).value_or("") : title;
 }
+
+Window parentOf(Display* display, Window window) { return queryTree(display, window, nullptr); }
 
 Window findWindowByTitle(Display* display, const std::string& title) {
     return searchBelow(display, DefaultRootWindow(display), title);

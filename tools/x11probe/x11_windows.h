@@ -8,8 +8,11 @@
 // Makes X errors from windows that vanish mid-query harmless instead of fatal for this process.
 void ignoreXErrors();
 
-// The window's title: _NET_WM_NAME if set, else WM_NAME; empty if it has neither.
+// The window's title: _NET_WM_NAME (UTF8_STRING) if set, else WM_NAME (STRING); empty if it has neither.
 std::string windowTitle(Display* display, Window window);
+
+// The window's parent in the window tree; None if the window is gone.
+Window parentOf(Display* display, Window window);
 
 // The first mapped window titled exactly title, searching the whole tree below the root; None if none.
 Window findWindowByTitle(Display* display, const std::string& title);

@@ -38,6 +38,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
         dup2(in, STDIN_FILENO);
         close(in);
     }
+    for (const int descriptor : options.inheritedDescriptors) fcntl(descriptor, F_SETFD, 0);
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(127);
     std::vector<std::string> argv = options.argv;
     execve(argv[0].c_str(), pointersTo(argv).data(), pointersTo(environment).data());

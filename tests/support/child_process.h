@@ -15,11 +15,16 @@ struct LaunchOptions {
     std::map<std::string, std::optional<std::string>> environment;
     std::string workingDirectory; // empty: inherit
     std::string outputPath;       // receives stdout and stderr; empty: /dev/null
+    // Descriptors the program inherits under the same numbers, though opened close-on-exec: open them so, and
+    // no other child started meanwhile gets them too.
+    std::vector<int> inheritedDescriptors;
 };
 
 class ChildProcess {
 public:
     // Starts the program; nullptr if fork fails. An exec failure shows up as exit status 127.
+    // NOTE: the program is killed when the thread that started it ends (the parent-death signal follows the
+    // thread, not the process), so that a crashed test leaves no server behind.
     static std::unique_ptr<ChildProcess> launch(const LaunchOptions& options);
     ~ChildProcess();
 

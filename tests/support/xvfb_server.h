@@ -1,4 +1,4 @@
-// A private Xvfb on a free display number, stopped when the handle goes.
+// A private Xvfb on a display number of its own choosing, stopped when the handle goes.
 #pragma once
 
 #include "child_process.h"
@@ -11,7 +11,8 @@
 
 class XvfbServer {
 public:
-    // Starts Xvfb with a 1024x768x24 screen plus extraArguments and waits until it accepts connections.
+    // Starts Xvfb with a 1024x768x24 screen plus extraArguments and returns once it accepts connections;
+    // nullptr if it does not start.
     static std::unique_ptr<XvfbServer> start(const std::vector<std::string>& extraArguments = {});
 
     ~XvfbServer();
@@ -30,6 +31,3 @@ private:
     // this connection stays open so that never happens while a test runs.
     Display* keeper_;
 };
-
-// The lowest display number from first on with neither a socket nor a lock file in /tmp; -1 if none.
-int freeDisplayNumber(int first);

@@ -3,7 +3,6 @@
 
 #include "x11_windows.h"
 
-#include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 
 #include <chrono>
@@ -78,40 +77,3 @@ std::optional<RgbImage> XSession::captureWindow(Window window) {
 }
 
 std::optional<RgbImage> XSession::captureScreen() { return ::captureScreen(display_); }
-
-std::string stringProperty(Display* display, Window window, const char* name) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    std::string value;
-    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 4096, False, AnyPropertyType, &type,
-                           &format, &count, &remaining, &data) == Success &&
-        data) {
-        if (format == 8) value.assign(reinterpret_cast<char*>(data), count);
-        XFree(data);
-    }
-    return value;
-}
-
-bool hasProperty(Display* display, Window window, const char* name) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    const bool read = XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, 1, False,
-                                         AnyPropertyType, &type, &format, &count, &remaining, &data) == Success;
-    if (data) XFree(data);
-    return read && type != None;
-}
-
-Window parentOf(Display* display, Window window) {
-    Window root = None;
-    Window parent = None;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count) && children) XFree(children);
-    return parent;
-}

@@ -1,7 +1,7 @@
 // A test's own connection to the X server: finding windows, XTest pointer and keys, reading pixels.
 #pragma once
 
-#include "png_writer.h"
+#include "rgb_image.h"
 #include "x11_capture.h"
 
 #include <X11/Xlib.h>
@@ -45,12 +45,3 @@ private:
 
     Display* display_;
 };
-
-// A string property of type STRING or UTF8_STRING, with embedded NULs kept (as in WM_CLASS).
-std::string stringProperty(Display* display, Window window, const char* name);
-
-// Whether the window carries the property at all.
-bool hasProperty(Display* display, Window window, const char* name);
-
-// The window's parent in the window tree.
-Window parentOf(Display* display, Window window);
