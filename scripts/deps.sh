@@ -7,7 +7,7 @@ packages=(
     libx11-dev libxext-dev libxtst-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
     libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation
     libgtest-dev zlib1g-dev binutils-mingw-w64-i686
-    xvfb xfonts-base x11-utils xdotool
+    xvfb xfonts-base x11-utils xdotool x11-xkb-utils xkb-data
     librsvg2-bin icoutils libpng-dev desktop-file-utils appstream man-db groff-base
 )
 
