@@ -7,7 +7,7 @@ packages=(
     libx11-dev libxext-dev libxtst-dev libxdamage-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
     libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation
     libgtest-dev zlib1g-dev libpng-dev binutils-mingw-w64-i686
-    xvfb xauth xfonts-base x11-utils xdotool
+    xvfb xauth xfonts-base x11-utils xdotool x11-xkb-utils xkb-data
     librsvg2-bin icoutils desktop-file-utils appstream man-db groff-base
 )
 

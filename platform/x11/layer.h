@@ -17,6 +17,7 @@
 
 #include "color_key_runs.h"
 #include "event_translate.h"
+#include "key_layout.h"
 #include "pixel_format_traits.h"
 #include "resource_data.h"
 
@@ -151,6 +152,12 @@ struct LayerState {
     std::map<int, HICON__> icons;               // LoadIconA's handles by icon-group id
     std::map<int, HACCEL__> accelerators;       // LoadAcceleratorsA's handles by table id
 
+    // Keyboard (user32/keyboard.cpp)
+    bool keymapWatched = false; // XKB was looked for and, if there, its keymap notifications selected
+    int xkbEventBase = -1;      // the XKB extension's event code; -1 without XKB (the core keymap is read)
+    bool keyLayoutStale = true; // the server's keymap changed since keyLayout was read, or was never read
+    KeyLayout keyLayout;        // the keymap as last read, for turning keycodes into virtual keys
+
     // GDI32 and WGL
     bool pixelFormatsRead = false;         // pixelFormats holds the display's formats
     std::vector<PixelFormat> pixelFormats; // format n is element n - 1; empty without GLX
@@ -199,6 +206,11 @@ HWND__* findWindow(Window xwindow); // the live window behind an X window, or nu
 LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Any client may destroy our X window: the window then ends as DestroyWindow would have ended it.
 void windowDestroyedElsewhere(HWND__* window);
+// The keyboard layout to translate key events with, read again if the keymap changed since.
+const KeyLayout& keyLayout();
+// Marks the layout out of date on MappingNotify and XKB's keymap notifications; true when the event
+// was one of those (XKB's state events included) and needs nothing more.
+bool noteKeymapChange(XEvent& event);
 // Records a new client size, keeps the GL surface in step and sends WM_SIZE.
 void setClientSize(HWND__* window, int width, int height);
 // Window-manager properties of a new window: names, class, icon, protocols, pid, machine, position.

@@ -5,10 +5,6 @@
 
 #include "event_translate.h"
 
-#include <X11/keysym.h>
-
-#include <vector>
-
 namespace {
 
 constexpr int kWidth = 600;
@@ -28,13 +24,6 @@ XMotionEvent motion(int x, int y) {
     event.type = MotionNotify;
     event.x = x;
     event.y = y;
-    return event;
-}
-
-XKeyEvent key(int type, unsigned int state = 0) {
-    XKeyEvent event = {};
-    event.type = type;
-    event.state = state;
     return event;
 }
 
@@ -100,68 +89,6 @@ TEST(PointerTranslation, MotionCarriesTopLeftClientCoordinates) {
     EXPECT_EQ(message->message, static_cast<UINT>(WM_MOUSEMOVE));
     EXPECT_EQ(message->wParam, 0u);
     EXPECT_EQ(message->lParam, 130 | (90 << 16));
-}
-
-TEST(KeyTranslation, LettersGiveUpperCaseCodesWhateverTheCase) {
-    for (int i = 0; i < 26; ++i) {
-        const UINT expected = static_cast<UINT>('A' + i);
-        EXPECT_EQ(virtualKeyFromKeysym(XK_a + i), expected);
-        EXPECT_EQ(virtualKeyFromKeysym(XK_A + i), expected);
-    }
-}
-
-TEST(KeyTranslation, DigitsAndNamedKeys) {
-    EXPECT_EQ(virtualKeyFromKeysym(XK_0), static_cast<UINT>('0'));
-    EXPECT_EQ(virtualKeyFromKeysym(XK_9), static_cast<UINT>('9'));
-    EXPECT_EQ(virtualKeyFromKeysym(XK_Return), static_cast<UINT>(VK_RETURN));
-    EXPECT_EQ(virtualKeyFromKeysym(XK_Escape), static_cast<UINT>(VK_ESCAPE));
-    EXPECT_EQ(virtualKeyFromKeysym(XK_Down), static_cast<UINT>(VK_DOWN));
-    EXPECT_EQ(virtualKeyFromKeysym(XK_Control_R), static_cast<UINT>(VK_CONTROL));
-}
-
-TEST(KeyTranslation, UnmappedKeysGiveNoMessage) {
-    for (KeySym keysym : {KeySym{XK_F13}, KeySym{XK_Home}, KeySym{XK_eacute}, KeySym{NoSymbol}}) {
-        EXPECT_EQ(virtualKeyFromKeysym(keysym), 0u) << keysym;
-        EXPECT_FALSE(translateKey(key(KeyPress), keysym));
-    }
-}
-
-TEST(KeyTranslation, ShiftAndCapsLockDoNotChangeTheKeyCode) {
-    for (unsigned int state : {0u, unsigned{ShiftMask}, unsigned{LockMask}, unsigned{ShiftMask | LockMask}}) {
-        const auto message = translateKey(key(KeyPress, state), XK_v);
-        ASSERT_TRUE(message) << state;
-        EXPECT_EQ(message->message, static_cast<UINT>(WM_KEYDOWN));
-        EXPECT_EQ(message->wParam, static_cast<WPARAM>('V'));
-    }
-}
-
-TEST(KeyTranslation, ModifierStateComesFromTheEventMask) {
-    const KeyModifiers none = modifiersFromState(LockMask | Mod2Mask); // Caps Lock and Num Lock
-    EXPECT_FALSE(none.shift || none.control || none.alt);
-    const KeyModifiers control = modifiersFromState(ControlMask | LockMask);
-    EXPECT_TRUE(control.control);
-    EXPECT_FALSE(control.shift || control.alt);
-    const KeyModifiers alt = modifiersFromState(Mod1Mask);
-    EXPECT_TRUE(alt.alt);
-    EXPECT_FALSE(alt.shift || alt.control);
-}
-
-TEST(KeyTranslation, AutoRepeatGivesOneKeyDownPerPressInBothServerModes) {
-    auto keyDowns = [](const std::vector<int>& types) {
-        int count = 0;
-        for (int type : types) {
-            if (const auto message = translateKey(key(type), XK_i)) {
-                EXPECT_EQ(message->message, static_cast<UINT>(WM_KEYDOWN));
-                ++count;
-            }
-        }
-        return count;
-    };
-    // Classic auto-repeat: a release before every repeated press.
-    EXPECT_EQ(keyDowns({KeyPress, KeyRelease, KeyPress, KeyRelease, KeyPress, KeyRelease}), 3);
-    // Detectable auto-repeat: presses only, one release at the end.
-    EXPECT_EQ(keyDowns({KeyPress, KeyPress, KeyPress, KeyRelease}), 3);
-    EXPECT_EQ(keyDowns({KeyRelease}), 0);
 }
 
 TEST(ProtocolMessages, DeleteWindowAndPingAreRecognised) {

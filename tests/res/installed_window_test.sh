@@ -30,7 +30,8 @@ export DISPLAY=":$(cat "$work/display")"
 
 "$program" >"$work/output" 2>&1 &
 gauge=$!
-window=$(timeout 10 xdotool search --sync --name "^${caption//./\\.}\$" | head -n 1) || true
+# --onlyvisible: the title is set before the window is mapped, and focusing an unmapped window fails.
+window=$(timeout 10 xdotool search --sync --onlyvisible --name "^${caption//./\\.}\$" | head -n 1) || true
 [ -n "$window" ] || { echo "FAIL: no window titled '$caption'"; cat "$work/output"; exit 1; }
 
 failures=0

@@ -2,26 +2,13 @@
 
 #include "event_translate.h"
 
-#include <X11/keysym.h>
+#include <X11/extensions/XKB.h>
 
 namespace {
 
 bool insideClientArea(int x, int y, int clientWidth, int clientHeight) {
     return x >= 0 && y >= 0 && x < clientWidth && y < clientHeight;
 }
-
-// Keysyms that name the same key as a Windows virtual key, besides letters and digits.
-struct KeyMapping {
-    KeySym keysym;
-    UINT virtualKey;
-};
-constexpr KeyMapping kKeyMappings[] = {
-    {XK_BackSpace, VK_BACK},  {XK_Tab, VK_TAB},           {XK_ISO_Left_Tab, VK_TAB},  {XK_Return, VK_RETURN},
-    {XK_KP_Enter, VK_RETURN}, {XK_Escape, VK_ESCAPE},     {XK_space, VK_SPACE},       {XK_Left, VK_LEFT},
-    {XK_Up, VK_UP},           {XK_Right, VK_RIGHT},       {XK_Down, VK_DOWN},         {XK_Shift_L, VK_SHIFT},
-    {XK_Shift_R, VK_SHIFT},   {XK_Control_L, VK_CONTROL}, {XK_Control_R, VK_CONTROL}, {XK_Alt_L, VK_MENU},
-    {XK_Alt_R, VK_MENU},
-};
 
 } // namespace
 
@@ -61,19 +48,9 @@ std::optional<InputMessage> translateMotion(const XMotionEvent& event, int clien
     return InputMessage{WM_MOUSEMOVE, 0, packClientPoint(event.x, event.y)};
 }
 
-UINT virtualKeyFromKeysym(KeySym keysym) {
-    if (keysym >= XK_a && keysym <= XK_z) return static_cast<UINT>('A' + (keysym - XK_a));
-    if (keysym >= XK_A && keysym <= XK_Z) return static_cast<UINT>('A' + (keysym - XK_A));
-    if (keysym >= XK_0 && keysym <= XK_9) return static_cast<UINT>('0' + (keysym - XK_0));
-    for (const KeyMapping& mapping : kKeyMappings) {
-        if (mapping.keysym == keysym) return mapping.virtualKey;
-    }
-    return 0;
-}
-
-std::optional<InputMessage> translateKey(const XKeyEvent& event, KeySym keysym) {
+std::optional<InputMessage> translateKey(const XKeyEvent& event, const KeyLayout& layout) {
     if (event.type != KeyPress) return std::nullopt;
-    const UINT virtualKey = virtualKeyFromKeysym(keysym);
+    const UINT virtualKey = layout.virtualKey(event.keycode, XkbGroupForCoreState(event.state));
     if (virtualKey == 0) return std::nullopt;
     return InputMessage{WM_KEYDOWN, virtualKey, 1}; // repeat count 1
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "key_layout.h"
 #include "key_modifiers.h"
 #include "win32_api.h"
 
@@ -37,13 +38,11 @@ std::optional<InputMessage> translateButton(const XButtonEvent& event, int clien
 // Pointer motion inside the client area.
 std::optional<InputMessage> translateMotion(const XMotionEvent& event, int clientWidth, int clientHeight);
 
-// The Windows virtual-key code of a keysym; letters give their upper-case code; 0 when there is none.
-UINT virtualKeyFromKeysym(KeySym keysym);
-
-// A key event, given the keysym of its key: a press is WM_KEYDOWN with the virtual key; releases and
-// unmapped keys give nothing. Every press counts and no release is reported, so auto-repeat gives one
-// WM_KEYDOWN per repeat whether the server sends press/release pairs or (detectable auto-repeat) presses.
-std::optional<InputMessage> translateKey(const XKeyEvent& event, KeySym keysym);
+// A key event under the keyboard's layout: a press is WM_KEYDOWN with the key's virtual-key code in the
+// event's group (the state's XKB group bits); releases and keys without a code give nothing. Every press
+// counts and no release is reported, so auto-repeat gives one WM_KEYDOWN per repeat whether the server
+// sends press/release pairs or (detectable auto-repeat) presses.
+std::optional<InputMessage> translateKey(const XKeyEvent& event, const KeyLayout& layout);
 
 // Whether a client message is WM_DELETE_WINDOW, _NET_WM_PING or something else (Other).
 ProtocolRequest classifyClientMessage(const XClientMessageEvent& event, const ProtocolAtoms& atoms);

@@ -31,8 +31,7 @@ void onMotion(HWND window, const XMotionEvent& event) {
 }
 
 void onKey(HWND window, XKeyEvent& event) {
-    // Column 0 is the key's unshifted keysym: the key, whatever Shift or Caps Lock say.
-    if (const auto input = translateKey(event, XLookupKeysym(&event, 0))) {
+    if (const auto input = translateKey(event, keyLayout())) {
         enqueue(window, *input, event.time, event.x_root, event.y_root, modifiersFromState(event.state));
     }
 }
@@ -63,10 +62,7 @@ void onConfigure(HWND window, const XConfigureEvent& event) {
 }
 
 void handleEvent(Display* display, XEvent& event) {
-    if (event.type == MappingNotify) {
-        XRefreshKeyboardMapping(&event.xmapping);
-        return;
-    }
+    if (noteKeymapChange(event)) return;
     HWND window = findWindow(event.xany.window);
     if (!window) return; // a window of another part of the layer, or one already destroyed
     switch (event.type) {
