@@ -83,5 +83,9 @@ env -u DISPLAY "$wine64" wineboot -i >/dev/null 2>&1
 # would stay silent. Liberation Sans, the face the Linux build finds for "Arial", stands in as arial.ttf.
 cp /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf "$prefix/drive_c/windows/Fonts/arial.ttf"
 touch "$prefix/.complete"
+# Prefixes of other Wine versions or of older versions of this script are 700 MB each: they go.
+for old in "$cache"/wine/wine64-*; do
+    [ "$old" = "$prefix" ] || { log "removing $old"; rm -rf "$old"; }
+done
 log "done in $(($(date +%s) - start)) s"
 echo "$prefix"
