@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Tessivar need; idempotent.
+# With arguments it installs those packages instead (the Windows scripts name their own).
 set -euo pipefail
 
-packages=(
+packages=("$@")
+[ ${#packages[@]} -gt 0 ] || packages=(
     cmake g++ make pkg-config
     libx11-dev libxext-dev libxtst-dev libxdamage-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
     libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation

@@ -43,22 +43,7 @@ packages=(
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
     gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
 )
-installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null | awk '$2 == "installed" { print $1 }' || true)
-missing=()
-for p in "${packages[@]}"; do
-    grep -qx -- "$p" <<<"$installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if ! is_root; then
-        log "missing Debian packages. Install them with:"
-        log "  sudo apt-get install -y --no-install-recommends ${missing[*]}"
-        exit 1
-    fi
-    log "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$(dirname "${BASH_SOURCE[0]}")/deps.sh" "${packages[@]}" >&2
 
 # --- Source package versions --------------------------------------------------------------------------------
 src_list=/etc/apt/sources.list.d/tessivar-src.sources

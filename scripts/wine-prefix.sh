@@ -26,22 +26,7 @@ esac
 log() { echo "wine-prefix: $*" >&2; }
 
 packages=(wine64 fonts-liberation)
-installed=$(dpkg-query -W -f='${Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null | awk '$2 == "installed" { print $1 }' || true)
-missing=()
-for p in "${packages[@]}"; do
-    grep -qx -- "$p" <<<"$installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        log "missing Debian packages. Install them with:"
-        log "  sudo apt-get install -y --no-install-recommends ${missing[*]}"
-        exit 1
-    fi
-    log "installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash "$(dirname "${BASH_SOURCE[0]}")/deps.sh" "${packages[@]}" >&2
 
 wine64=/usr/lib/wine/wine64
 [ -x "$wine64" ] || { log "no $wine64 (package wine64)"; exit 1; }

@@ -200,6 +200,20 @@ ProtocolAtoms protocolAtoms();
 
 // ---- Calls between the sections ------------------------------------------------------------
 
+// Win32 hands out one handle per resource, made on its first load and kept for good: the handle of the
+// resource `name` (an integer id) in `loaded`, made by fill(handle, id); null where fill says the
+// resource does not exist.
+template <typename Handle, typename Fill>
+Handle* loadResourceOnce(std::map<int, Handle>& loaded, LPCSTR name, Fill fill) {
+    if (!name || !IS_INTRESOURCE(name)) return nullptr;
+    const int id = static_cast<int>(reinterpret_cast<UINT_PTR>(name));
+    const auto found = loaded.find(id);
+    if (found != loaded.end()) return &found->second;
+    Handle made;
+    if (!fill(made, id)) return nullptr;
+    return &loaded.emplace(id, std::move(made)).first->second;
+}
+
 // USER32 (user32/)
 HWND__* findWindow(Window xwindow); // the live window behind an X window, or null
 // Calls the window's procedure now, as Win32's SendMessage does; 0 for a destroyed window.

@@ -11,19 +11,14 @@ constexpr WPARAM kFromAccelerator = WPARAM{1} << 16;
 } // namespace
 
 HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR name) {
-    if (!name || !IS_INTRESOURCE(name)) return nullptr;
-    const int id = static_cast<int>(reinterpret_cast<UINT_PTR>(name));
-    std::map<int, HACCEL__>& loaded = layer().accelerators;
-    const auto found = loaded.find(id);
-    if (found != loaded.end()) return &found->second;
-    int count = 0;
-    const AcceleratorEntry* entries = findAcceleratorTable(id, &count);
-    if (!entries || count == 0) return nullptr;
-    HACCEL__& table = loaded[id];
-    for (int i = 0; i < count; ++i) {
-        table.entries.push_back(ACCEL{entries[i].flags, entries[i].key, entries[i].command});
-    }
-    return &table;
+    return loadResourceOnce(layer().accelerators, name, [](HACCEL__& table, int id) {
+        int count = 0;
+        const AcceleratorEntry* entries = findAcceleratorTable(id, &count);
+        for (int i = 0; entries && i < count; ++i) {
+            table.entries.push_back(ACCEL{entries[i].flags, entries[i].key, entries[i].command});
+        }
+        return !table.entries.empty();
+    });
 }
 
 int TranslateAcceleratorA(HWND window, HACCEL table, LPMSG msg) {

@@ -18,19 +18,19 @@ void enqueue(HWND window, const InputMessage& input, Time time, int rootX, int r
     layer().input.push_back(QueuedMessage{msg, modifiers});
 }
 
-void onButton(HWND window, const XButtonEvent& event) {
+void queueButtonMessage(HWND window, const XButtonEvent& event) {
     if (const auto input = translateButton(event, window->clientWidth, window->clientHeight)) {
         enqueue(window, *input, event.time, event.x_root, event.y_root);
     }
 }
 
-void onMotion(HWND window, const XMotionEvent& event) {
+void queueMotionMessage(HWND window, const XMotionEvent& event) {
     if (const auto input = translateMotion(event, window->clientWidth, window->clientHeight)) {
         enqueue(window, *input, event.time, event.x_root, event.y_root);
     }
 }
 
-void onKey(HWND window, XKeyEvent& event) {
+void queueKeyMessage(HWND window, XKeyEvent& event) {
     if (const auto input = translateKey(event, keyLayout())) {
         enqueue(window, *input, event.time, event.x_root, event.y_root, modifiersFromState(event.state));
     }
@@ -68,14 +68,14 @@ void handleEvent(Display* display, XEvent& event) {
     switch (event.type) {
     case ButtonPress:
     case ButtonRelease:
-        onButton(window, event.xbutton);
+        queueButtonMessage(window, event.xbutton);
         break;
     case MotionNotify:
-        onMotion(window, event.xmotion);
+        queueMotionMessage(window, event.xmotion);
         break;
     case KeyPress:
     case KeyRelease:
-        onKey(window, event.xkey);
+        queueKeyMessage(window, event.xkey);
         break;
     case ClientMessage:
         onClientMessage(display, window, event.xclient);
