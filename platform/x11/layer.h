@@ -166,12 +166,12 @@ struct LayerState {
     bool hasShape = false;                 // Shape extension 1.1 or later (input shapes)
     std::set<HPALETTE> palettes;           // GDI's handle table for palettes
     bool swapControlResolved = false;      // swapTarget has been looked up
-    SwapIntervalTarget swapTarget;
+    SwapIntervalTarget swapTarget;         // the GLX swap control behind wglSwapIntervalEXT, if any
 
     // KERNEL32
     std::mutex threadsLock;          // threads may be started and closed from any thread
     std::set<ThreadHandle*> threads; // open thread handles
-    unsigned nextThreadId = 1;
+    unsigned nextThreadId = 1;       // the id _beginthreadex reports for the next thread
 };
 
 // The one state object; the first call opens the display.

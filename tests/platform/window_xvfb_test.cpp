@@ -226,6 +226,23 @@ TEST_F(WindowOnXvfb, ResizeFromOutsideBecomesSize) {
     EXPECT_EQ(received.back().lParam, 640 | (480 << 16));
 }
 
+// Another client destroys our X window; until the layer hears of it, calls on the window meet BadWindow.
+// Those become failed calls instead of Xlib's default handler ending the process, and the destruction
+// then arrives as WM_DESTROY, as if the program had destroyed the window itself.
+TEST_F(WindowOnXvfb, WindowDestroyedByAnotherClientFailsCallsThenEndsAsDestroyed) {
+    create(WS_EX_LAYERED);
+    XDestroyWindow(other, window->xwindow);
+    XSync(other, False);
+    EXPECT_EQ(SetLayeredWindowAttributes(window, RGB(0, 0, 255), 150, LWA_COLORKEY | LWA_ALPHA), FALSE);
+    // The destruction is sent to the procedure while the queue is pumped, not queued.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    MSG msg;
+    while (!window->destroyed && std::chrono::steady_clock::now() < deadline)
+        PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+    EXPECT_TRUE(window->destroyed);
+    EXPECT_EQ(messagesReceived().back(), static_cast<UINT>(WM_DESTROY));
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new XvfbEnvironment());
