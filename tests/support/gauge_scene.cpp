@@ -32,8 +32,6 @@ const PixelBox armUpCoordText{310, 432, 370, 448};
 const PixelBox baseRightCoordText{462, 280, 520, 291};
 const PixelBox sweepAtRest{480, 294, 520, 306};
 const PixelBox sweepArmUp{270, 493, 330, 507};
-// The label starts at x 5 and is centred 15 px below the top; "FPS : 99999.99" at 22 px is about 170 px wide.
-const PixelBox frameRateArea{0, 565, 220, side - 1};
 
 PixelBox onCircle(int degrees, double radius, int slack) {
     const double rad = degrees * M_PI / 180.0;
@@ -120,7 +118,7 @@ bool coordinatesHidden(const GaugeImage& f) {
 
 bool View::capture() {
     auto image = x_.captureWindow(client_);
-    if (!image || image->width != side || image->height != side) return false;
+    if (!image || image->width != width_ || image->height != height_) return false;
     last_ = std::move(*image);
     return true;
 }

@@ -27,9 +27,6 @@ extern const PixelBox armUpCoordText;
 extern const PixelBox baseRightCoordText;
 extern const PixelBox sweepAtRest; // "0.0000" centred 200 px out along an arm at 0 degrees
 extern const PixelBox sweepArmUp;  // "90.0000" centred 200 px out along an arm at 90 degrees
-// Everything the frame-rate label can cover, whatever its value: the one part of a frame that differs between
-// two runs of the same session.
-extern const PixelBox frameRateArea;
 
 // The first frame is complete once the yellow vertex marker shows in the middle.
 bool firstFrameDrawn(const GaugeImage& f);
@@ -52,14 +49,19 @@ std::string silentFaults(const GaugeImage& f);
 bool coordinatesShown(const GaugeImage& f);
 bool coordinatesHidden(const GaugeImage& f);
 
-// The client area of a running gauge as a test sees it: captures of exactly side x side pixels, waits for a
-// frame that passes a check, keys typed with the pointer over it.
+// The client area of a running gauge as a test sees it: captures of the size it should have (side x side until
+// told otherwise), waits for a frame that passes a check, keys typed with the pointer over it.
 class View {
 public:
     View(XSession& x, Window client) : x_(x), client_(client) {}
 
-    // Captures the client area; false (and the last capture kept) unless it is side x side.
+    // Captures the client area; false (and the last capture kept) unless it has the expected size.
     bool capture();
+    // After a resize: captures of the old size are refused from now on.
+    void expectSize(int width, int height) {
+        width_ = width;
+        height_ = height;
+    }
     // Captures until check passes or the time-out; the last capture stays for inspection.
     bool waitFor(const std::function<bool(const GaugeImage&)>& check, double timeoutSeconds);
     // Keys reach the window under the pointer when no window manager gives out the focus: it goes over the
@@ -69,10 +71,13 @@ public:
     GaugeImage frame() const { return GaugeImage(last_); }
     const RgbImage& lastCapture() const { return last_; }
     Window client() const { return client_; }
+    int height() const { return height_; }
 
 private:
     XSession& x_;
     Window client_;
+    int width_ = side;
+    int height_ = side;
     RgbImage last_;
 };
 

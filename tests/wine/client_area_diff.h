@@ -14,5 +14,11 @@ struct ClientAreaDiff {
     RgbImage picture;         // ours dimmed where equal, dark blue where left out, magenta where differing
 };
 
-// ours and wine are gauge::side pixels square; the frame-rate area is left out as well.
+// Everything the frame-rate label can cover whatever its value, at the top-left corner of any client area: it is
+// drawn from x 5, centred 15 px below the top, and "FPS : 99999.99" at 22 px is about 170 px wide.
+constexpr int frameRateAreaWidth = 221;
+constexpr int frameRateAreaDepth = 35;
+
+// Captures of the same size; the frame-rate area is left out as well. A pair of different sizes differs in every
+// pixel of either.
 ClientAreaDiff compareClientAreas(const RgbImage& ours, const RgbImage& wine);

@@ -209,10 +209,18 @@ TEST_F(WineGauge, WithoutArialInTheFontsFolderRunsWithoutText) {
 
 // --- One session, two builds ---------------------------------------------------------------------------------
 
+// What a step of the session acts on. Resizing differs between the two: ours is the client area itself, Wine's
+// window adds its own frame around it.
+struct Driver {
+    XSession& x;
+    View& view;
+    std::function<void(int width, int height)> resizeClient;
+};
+
 // A step of the session: what the user does, and how the frame shows it has been done.
 struct Step {
     std::string name;
-    std::function<void(XSession&, View&)> act;
+    std::function<bool(Driver&)> act;
     std::function<bool(const GaugeImage&)> done;
 };
 
@@ -220,40 +228,64 @@ bool markersAt(const GaugeImage& f, int armX, int armY, int baseX, int baseY) {
     return f.count(around(armX, armY, 3), isGreen) >= 14 && f.count(around(baseX, baseY, 3), isRed) >= 14;
 }
 
-// No ray ends on an axis: the base ray's label blinks there, with the pulse, which differs from run to run. The
-// points stay clear of the labels drawn 165 and 200 px out along the rays, which would cover their markers.
+bool drag(Driver& d, unsigned button, int fromX, int fromY, int toX, int toY) {
+    d.x.drag(d.view.client(), button, {fromX, d.view.height() - fromY}, {toX, d.view.height() - toY});
+    return true;
+}
+
+constexpr int resizedWidth = 700;
+constexpr int resizedHeight = 500;
+
+// No step ends with a ray on an axis: the base ray's label blinks there, with the pulse, which differs from run to
+// run. The points stay clear of the labels drawn 165 and 200 px out along the rays, which would cover markers.
 const std::vector<Step>& session() {
     static const std::vector<Step> steps = {
         {"drags",
-         [](XSession& x, View& v) {
-             x.drag(v.client(), Button1, fromGl(300, 350), fromGl(350, 400));
-             x.drag(v.client(), Button3, fromGl(350, 300), fromGl(415, 330));
-         },
+         [](Driver& d) { return drag(d, Button1, 300, 350, 350, 400) && drag(d, Button3, 350, 300, 415, 330); },
          [](const GaugeImage& f) { return markersAt(f, 350, 400, 415, 330); }},
-        {"coordinates-hidden", [](XSession&, View& v) { v.typeKey(XK_i); },
+        {"coordinates-hidden",
+         [](Driver& d) {
+             d.view.typeKey(XK_i);
+             return true;
+         },
          [](const GaugeImage& f) { return f.none(vertexCoordText, isLit); }},
         {"reflex-angle",
-         [](XSession& x, View& v) {
-             x.drag(v.client(), Button1, fromGl(350, 400), fromGl(190, 220));
-             x.drag(v.client(), Button3, fromGl(415, 330), fromGl(420, 500));
-         },
+         [](Driver& d) { return drag(d, Button1, 350, 400, 190, 220) && drag(d, Button3, 415, 330, 420, 500); },
          [](const GaugeImage& f) { return markersAt(f, 190, 220, 420, 500); }},
-        {"coordinates-shown", [](XSession&, View& v) { v.typeKey(XK_i); },
+        {"coordinates-shown",
+         [](Driver& d) {
+             d.view.typeKey(XK_i);
+             return true;
+         },
          [](const GaugeImage& f) { return f.count(vertexCoordText, isYellow) >= 10; }},
+        // A new size puts every point back in the middle of it, the base on the axis again; drags move them off.
+        {"resized",
+         [](Driver& d) {
+             d.resizeClient(resizedWidth, resizedHeight);
+             d.view.expectSize(resizedWidth, resizedHeight);
+             return d.view.waitFor(
+                        [](const GaugeImage& f) {
+                            return f.count(around(350, 250, 3), isYellow) >= 14 &&
+                                   f.count(around(350, 250, 3), isGreen) == 0;
+                        },
+                        frameTimeoutSeconds) &&
+                    drag(d, Button1, 350, 300, 410, 350) && drag(d, Button3, 400, 250, 460, 275);
+         },
+         [](const GaugeImage& f) { return markersAt(f, 410, 350, 460, 275); }},
     };
     return steps;
 }
 
 // Plays the session on a program showing its first frame; the settled frame after each step.
-::testing::AssertionResult playSession(XSession& x, View& view, std::vector<RgbImage>& captures) {
+::testing::AssertionResult playSession(Driver& driver, std::vector<RgbImage>& captures) {
     for (const Step& step : session()) {
-        step.act(x, view);
-        if (!view.waitFor(step.done, frameTimeoutSeconds))
+        if (!step.act(driver)) return ::testing::AssertionFailure() << "step " << step.name << " could not be done";
+        if (!driver.view.waitFor(step.done, frameTimeoutSeconds))
             return ::testing::AssertionFailure() << "step " << step.name << " never showed";
         std::this_thread::sleep_for(settleTime);
-        if (!view.capture() || !step.done(view.frame()))
+        if (!driver.view.capture() || !step.done(driver.view.frame()))
             return ::testing::AssertionFailure() << "step " << step.name << " did not stay";
-        captures.push_back(view.lastCapture());
+        captures.push_back(driver.view.lastCapture());
     }
     return ::testing::AssertionSuccess();
 }
@@ -280,13 +312,26 @@ TEST_F(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
         ASSERT_TRUE(window) << "no window from the Linux build: " << ours->output();
         View view(*x_, window);
         ASSERT_TRUE(view.waitFor(firstFrameDrawn, startTimeoutSeconds));
-        ASSERT_TRUE(playSession(*x_, view, ourCaptures)) << "on the Linux build";
+        Driver driver{*x_, view, [&](int width, int height) {
+                          XResizeWindow(x_->display(), window, width, height);
+                          XSync(x_->display(), False);
+                      }};
+        ASSERT_TRUE(playSession(driver, ourCaptures)) << "on the Linux build";
         ours->terminate();
     }
 
     ASSERT_TRUE(startWine());
     std::vector<RgbImage> wineCaptures;
-    ASSERT_TRUE(playSession(*x_, *view_, wineCaptures)) << "under Wine";
+    Driver driver{*x_, *view_, [&](int width, int height) {
+                      // Wine's frame keeps its border and caption: the window grows by what the client area grows.
+                      const auto frame = windowRect(x_->display(), frame_);
+                      const auto client = windowRect(x_->display(), view_->client());
+                      if (!frame || !client) return;
+                      XResizeWindow(x_->display(), frame_, frame->width + width - client->width,
+                                    frame->height + height - client->height);
+                      XSync(x_->display(), False);
+                  }};
+    ASSERT_TRUE(playSession(driver, wineCaptures)) << "under Wine";
 
     for (size_t i = 0; i < session().size(); ++i) {
         const std::string& step = session()[i].name;

@@ -118,16 +118,27 @@ TEST(ClientAreaDiff, CountsEveryDifferingPixelWithItsGlPositionAndMarksIt) {
 TEST(ClientAreaDiff, LeavesOutTheFrameRateAndWinesColourKeyPixels) {
     RgbImage ours = blackArea();
     RgbImage wine = blackArea();
-    set(wine, gauge::frameRateArea.left, gauge::frameRateArea.top, {0, 255, 255});
+    set(wine, 0, gauge::side - 1, {0, 255, 255});
+    set(wine, frameRateAreaWidth - 1, gauge::side - frameRateAreaDepth, {0, 255, 255});
     set(wine, 550, 530, {0, 0, 255});
     const ClientAreaDiff diff = compareClientAreas(ours, wine);
     EXPECT_EQ(diff.differing, 0);
     EXPECT_EQ(diff.keyed, 1);
     EXPECT_EQ(diff.keyedShownByOurs, 0);
 
-    set(wine, gauge::frameRateArea.right + 1, gauge::frameRateArea.top, {0, 255, 255});
+    set(wine, frameRateAreaWidth, gauge::side - 1, {0, 255, 255});
+    set(wine, 0, gauge::side - frameRateAreaDepth - 1, {0, 255, 255});
     set(wine, 550, 531, {0, 0, 254});
-    EXPECT_EQ(compareClientAreas(ours, wine).differing, 2) << "beside the frame rate, and blue but not the key";
+    EXPECT_EQ(compareClientAreas(ours, wine).differing, 3) << "beside and below the frame rate, blue but not the key";
+}
+
+TEST(ClientAreaDiff, AreasOfDifferentSizesDifferEverywhere) {
+    RgbImage wine = blackArea();
+    wine.width = gauge::side - 1;
+    wine.rgb.resize(static_cast<size_t>(wine.width) * wine.height * 3);
+    const ClientAreaDiff diff = compareClientAreas(blackArea(), wine);
+    EXPECT_EQ(diff.differing, gauge::side * gauge::side);
+    EXPECT_NE(diff.examples.find("sizes differ: ours 600 x 600, Wine's 599 x 600"), std::string::npos);
 }
 
 TEST(ClientAreaDiff, TellsWhereOurColourKeyLeftThePixelInTheWindow) {
