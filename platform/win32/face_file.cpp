@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "text_label.h"
+#include "seams.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "child_process.h"
-#include "gauge_image.h"
+#include "gauge_scene.h"
 #include "png_writer.h"
 #include "x11_windows.h"
 #include "x_session.h"
@@ -24,32 +24,18 @@
 
 namespace {
 
-const std::string gaugeTitle = "Tessivar - tessivar.example.org";
-constexpr int side = 600;
+using gauge::fpsText;
+using gauge::side;
+using gauge::vertexCoordText;
+
 constexpr double startTimeoutSeconds = 10.0;
 constexpr double frameTimeoutSeconds = 5.0;
 constexpr double exitTimeoutSeconds = 5.0;
 
 // With every point at the vertex the coordinates are written just below and right of it; the frame
 // rate stays in the top-left corner whatever I does.
-const PixelBox vertexCoordText{310, 282, 370, 296};
-const PixelBox fpsText{5, 578, 120, 592};
-
 bool coordinatesShown(const GaugeImage& f) { return f.count(vertexCoordText, isYellow) >= 10; }
 bool coordinatesHidden(const GaugeImage& f) { return f.none(vertexCoordText, isLit) && f.count(fpsText, isCyan) >= 20; }
-
-// The program's full path as the shell would find it; empty when no directory of PATH has it.
-std::string onPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string directories = path ? path : "/usr/bin:/bin";
-    for (size_t start = 0; start <= directories.size();) {
-        const size_t end = std::min(directories.find(':', start), directories.size());
-        const std::filesystem::path candidate = std::filesystem::path(directories.substr(start, end - start)) / program;
-        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
-        start = end + 1;
-    }
-    return "";
-}
 
 class KeyboardLayoutTest : public ::testing::Test {
 protected:
@@ -78,7 +64,7 @@ protected:
 
     // Runs setxkbmap against our server; the server's keeper connection keeps the layout from being reset.
     void setLayout(const std::vector<std::string>& arguments) {
-        const std::string setxkbmap = onPath("setxkbmap");
+        const std::string setxkbmap = findOnPath("setxkbmap");
         ASSERT_FALSE(setxkbmap.empty()) << "setxkbmap is missing: scripts/deps.sh installs it";
         LaunchOptions options;
         options.argv = {setxkbmap, "-display", server_->displayName()};
@@ -112,7 +98,7 @@ protected:
         options.environment["DISPLAY"] = server_->displayName();
         gauge_ = ChildProcess::launch(options);
         ASSERT_TRUE(gauge_);
-        window_ = waitForWindow(x_->display(), gaugeTitle, startTimeoutSeconds);
+        window_ = waitForWindow(x_->display(), gauge::title, startTimeoutSeconds);
         ASSERT_NE(window_, static_cast<Window>(None)) << "no window; program said: " << gauge_->output();
         ASSERT_TRUE(waitForFrame(coordinatesShown, startTimeoutSeconds)) << "no first frame with coordinates";
         // There is no window manager: the keyboard focus follows the pointer.

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -106,4 +108,42 @@ std::string ChildProcess::output() const {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+std::string findOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    const std::string directories = path ? path : "/usr/bin:/bin";
+    for (size_t start = 0; start <= directories.size();) {
+        const size_t end = std::min(directories.find(':', start), directories.size());
+        const std::filesystem::path candidate = std::filesystem::path(directories.substr(start, end - start)) / program;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+        start = end + 1;
+    }
+    return "";
+}
+
+ToolRun runTool(std::vector<std::string> argv, double timeoutSeconds,
+                std::map<std::string, std::optional<std::string>> environment) {
+    if (argv.empty()) return {};
+    if (argv[0].find('/') == std::string::npos) {
+        const std::string found = findOnPath(argv[0]);
+        if (found.empty()) return {std::nullopt, argv[0] + ": not found on PATH"};
+        argv[0] = found;
+    }
+    char pattern[] = "/tmp/tessivar-tool-XXXXXX";
+    const int file = mkstemp(pattern);
+    if (file < 0) return {};
+    close(file);
+    LaunchOptions options;
+    options.argv = std::move(argv);
+    options.environment = std::move(environment);
+    options.outputPath = pattern;
+    ToolRun run;
+    if (auto child = ChildProcess::launch(options)) {
+        run.status = child->waitForExit(timeoutSeconds);
+        child->terminate();
+        run.output = child->output();
+    }
+    unlink(pattern);
+    return run;
 }

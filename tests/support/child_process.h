@@ -51,3 +51,17 @@ private:
 
 // Combined environment for a child: the parent's, changed as the options say, as "NAME=value" strings.
 std::vector<std::string> childEnvironment(const std::map<std::string, std::optional<std::string>>& changes);
+
+// The full path of program as a shell would find it on PATH; empty when no directory of PATH has it.
+std::string findOnPath(const std::string& program);
+
+// What a short-lived tool did: its exit status (nullopt if it was still running at the time-out and was killed)
+// and what it wrote to stdout and stderr.
+struct ToolRun {
+    std::optional<int> status;
+    std::string output;
+};
+
+// Runs argv to completion; argv[0] is looked up on PATH unless it names a path.
+ToolRun runTool(std::vector<std::string> argv, double timeoutSeconds,
+                std::map<std::string, std::optional<std::string>> environment = {});

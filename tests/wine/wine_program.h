@@ -1,0 +1,69 @@
+// The Windows build run by wine64 on a test's own X server, in a Wine prefix of its own.
+#pragma once
+
+#include "child_process.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+// Debian's wine64 puts its 64-bit loader and server here and nothing on PATH.
+struct WineSetup {
+    std::string loader = "/usr/lib/wine/wine64";
+    std::string server = "/usr/lib/wine/wineserver64";
+    std::string basePrefix; // the cached prefix of scripts/wine-prefix.sh
+};
+
+// The setup, or what is missing and how to get it.
+struct WineLookup {
+    std::optional<WineSetup> setup;
+    std::string missing;
+};
+
+// Finds wine64 and the cached prefix: $TESSIVAR_WINE_PREFIX if set, else what prefixScript prints last (it makes
+// the prefix on first use, 10 to 25 s). The script is asked only once wine64 is there: it would install it.
+WineLookup findWine(const std::string& prefixScript);
+
+// Whether a missing Windows build or Wine fails the tests instead of skipping them ($TESSIVAR_REQUIRE_WINDOWS
+// set and not 0): CI sets it, so the Windows executable cannot drop out of testing unnoticed.
+bool windowsTestsRequired();
+
+// Makes a prefix of its own in directory from the cached one, in a few hundredths of a second and about 2 MB:
+// the registry files are copied, since Wine rewrites them, and every file of drive_c is a symbolic link to the
+// cached one, so the 700 MB of DLLs are shared. Without the face, C:\windows\Fonts has no arial.ttf.
+// Its own prefix also gives each run its own wineserver, which ends with the run.
+bool makePrivatePrefix(const std::string& basePrefix, const std::string& directory, bool withFace);
+
+// The path of the face file in a prefix, where the program looks for it first ("c:/windows/Fonts/arial.ttf").
+std::string faceFileOf(const std::string& prefix);
+
+class WineProgram {
+public:
+    // Starts exe under wine64 in prefix on display, Wine's own messages silenced.
+    static std::unique_ptr<WineProgram> launch(const WineSetup& setup, const std::string& prefix,
+                                               const std::string& exe, const std::string& display,
+                                               const std::string& workingDirectory, const std::string& outputPath);
+    // Ends the program if it still runs, then the prefix's wineserver with every process it serves (the desktop,
+    // services) and waits until it is gone.
+    ~WineProgram();
+
+    WineProgram(const WineProgram&) = delete;
+    WineProgram& operator=(const WineProgram&) = delete;
+
+    ChildProcess& process() { return *process_; }
+
+private:
+    WineProgram(const WineSetup& setup, std::string prefix, std::unique_ptr<ChildProcess> process)
+        : setup_(setup), prefix_(std::move(prefix)), process_(std::move(process)) {}
+
+    WineSetup setup_;
+    std::string prefix_;
+    std::unique_ptr<ChildProcess> process_;
+};
+
+// In a test's SetUp: skips the test with the reason, or fails it where windowsTestsRequired().
+#define TESSIVAR_SKIP_OR_FAIL(reason)                                                                                  \
+    do {                                                                                                               \
+        if (windowsTestsRequired()) FAIL() << (reason);                                                                \
+        GTEST_SKIP() << (reason);                                                                                      \
+    } while (0)
