@@ -9,22 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The build machine's tools for the resources (the icon is rendered and packed at build time).
-packages=(librsvg2-bin icoutils)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        echo "tessivar: missing Debian packages. Install them with:" >&2
-        echo "  sudo apt-get install -y ${missing[*]}" >&2
-        exit 1
-    fi
-    echo "tessivar: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash scripts/deps.sh librsvg2-bin icoutils
 
 for arch in i686 x86_64; do
     # Installs the cross compilers on first use; the prefix is its last line of output.
