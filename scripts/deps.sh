@@ -9,6 +9,7 @@ packages=(
     libgtest-dev zlib1g-dev binutils-mingw-w64-i686
     xvfb xfonts-base x11-utils xdotool
     librsvg2-bin icoutils libpng-dev desktop-file-utils appstream man-db groff-base
+    clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()
