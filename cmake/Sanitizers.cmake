@@ -35,3 +35,13 @@ elseif(TESSIVAR_SANITIZE STREQUAL "thread")
 elseif(TESSIVAR_SANITIZE)
     message(FATAL_ERROR "TESSIVAR_SANITIZE is \"${TESSIVAR_SANITIZE}\"; use address, thread or leave it empty")
 endif()
+
+# Sanitizer builds keep every library loaded until exit, so that reports name the library they come
+# from (see tests/sanitizers/keep_libraries_loaded.cpp): every program links that dlclose and exports
+# it, so the libraries' own calls reach it rather than the C library's.
+if(TESSIVAR_SANITIZE)
+    add_library(tessivar_keep_libraries_loaded STATIC
+                ${CMAKE_CURRENT_LIST_DIR}/../tests/sanitizers/keep_libraries_loaded.cpp)
+    link_libraries(tessivar_keep_libraries_loaded)
+    add_link_options(LINKER:--undefined=tessivar_keep_libraries_loaded LINKER:--export-dynamic-symbol=dlclose)
+endif()
