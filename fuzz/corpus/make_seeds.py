@@ -55,6 +55,8 @@ seed("frame_rate", "steady_60_hz", u8(1) + u32(0) + u32(*[16] * 150))
 seed("frame_rate", "stopped_clock", u8(1) + u32(5000) + u32(*[0] * 150))
 # Ticks of 16 ms from 1 s before the 32-bit tick count turns negative, 24.8 days after start.
 seed("frame_rate", "wrap_after_24_days", u8(1) + u32(0x7FFFFFFF - 1000) + u32(*[16] * 150))
+# The 70th frame measures against a tick from just before the wrap.
+seed("frame_rate", "measure_across_the_wrap", u8(0, 69) + u32(0x7FFFFFFF, 0) + u32(*[-100] * 4))
 seed("frame_rate", "clock_going_backwards", u8(0) + u8(69) + u32(1000, 1000) + u32(*range(900, 0, -100)))
 
 # event_translate: client size, atoms (WM_PROTOCOLS, WM_DELETE_WINDOW, _NET_WM_PING), root, keysym,
