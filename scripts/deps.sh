@@ -11,6 +11,7 @@ packages=("$@")
     libgtest-dev zlib1g-dev libpng-dev binutils-mingw-w64-i686
     xvfb xauth xfonts-base x11-utils xdotool x11-xkb-utils xkb-data
     librsvg2-bin icoutils desktop-file-utils appstream man-db groff-base file
+    clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Tessivar for Linux and Windows and runs every test: the Linux build's tests, which also check the
 # Windows executables and run the x86_64 one under Wine (here a missing Windows build or Wine fails instead
-# of skipping).
+# of skipping), then the sanitizer builds and a short fuzzing run. All three run; any failure fails the whole.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -11,4 +11,8 @@ cmake --preset linux -DTESSIVAR_WINDOWS_EXE="$PWD/build/windows-x86_64/tessivar.
     -DTESSIVAR_WINDOWS_SHIPPED_EXE="$PWD/build/windows-i686/tessivar.exe" >/dev/null
 export TESSIVAR_REQUIRE_WINDOWS=1
 bash scripts/build.sh
-ctest --test-dir build --output-on-failure -j "$(nproc)"
+status=0
+ctest --test-dir build --output-on-failure -j "$(nproc)" || status=1
+bash scripts/sanitize.sh || status=1
+bash scripts/fuzz.sh 20 || status=1
+exit $status

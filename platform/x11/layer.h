@@ -145,6 +145,7 @@ struct LayerState {
     // USER32
     std::map<std::string, WindowClass> classes; // RegisterClassA's classes by name
     std::map<Window, HWND__*> windows;          // live windows by X window, for routing events
+    std::vector<HWND__*> destroyedWindows;      // handles DestroyWindow kept readable: a stale one fails safely
     std::deque<QueuedMessage> input;            // window messages made from X events, oldest first
     bool quitPosted = false;                    // PostQuitMessage was called and WM_QUIT not yet taken
     int quitCode = 0;                           // its exit code
