@@ -66,7 +66,7 @@ double colorKeyMilliseconds(HDC dc, bool changingMask) {
     for (int i = 0; i < kFrames; ++i) {
         drawFrame(changingMask ? 100 + i % 50 : 150);
         const auto start = std::chrono::steady_clock::now();
-        updateColorKeyShape(dc);
+        applyTranslucency(dc);
         total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         glXSwapBuffers(layer().display, dc->drawable);
     }
@@ -76,7 +76,11 @@ double colorKeyMilliseconds(HDC dc, bool changingMask) {
 double rectanglesMilliseconds(const HDC__& dc) {
     const auto start = std::chrono::steady_clock::now();
     size_t count = 0;
-    for (int i = 0; i < kFrames; ++i) count += opaqueRectangles(dc.frame.data(), kSize, kSize, 0x00FF0000).size();
+    std::vector<MaskRect> rects;
+    for (int i = 0; i < kFrames; ++i) {
+        opaqueRectangles({dc.frame.data(), kSize, kSize}, kSize, kSize, 0x00FF0000, 0, rects);
+        count += rects.size();
+    }
     const double total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("  (%zu rectangles a frame)\n", count / kFrames);
     return total / kFrames;

@@ -93,9 +93,54 @@ const std::vector<PixelFormat>& pixelFormats() {
     return state.pixelFormats;
 }
 
+namespace {
+
+std::vector<int> visualDepthsOf(const std::vector<PixelFormat>& formats) {
+    std::vector<int> depths;
+    depths.reserve(formats.size());
+    for (const PixelFormat& format : formats) depths.push_back(format.traits.depth);
+    return depths;
+}
+
+bool isLayered(const HWND__& window) {
+    return (window.exStyle & WS_EX_LAYERED) && (window.layeredFlags & (LWA_COLORKEY | LWA_ALPHA));
+}
+
+// What the layer wants of the format beyond the request (see FormatPreference).
+FormatPreference layerPreference(const HWND__* window) {
+    FormatPreference preference;
+    // NOTE: measured on Mesa's llvmpipe, a 16-bit depth buffer costs more to clear each frame than a
+    // 24-bit one; hardware drivers commonly give 24 bits for a request of 16 anyway.
+    preference.depthBits = 24;
+    if (!window || !isLayered(*window)) return preference;
+    // A layered window's frame is read back every frame: with alpha in the buffer that is a plain copy.
+    preference.alpha = true;
+    // Per-pixel alpha needs the window remade on a 32-bit visual, possible only before it is shown.
+    const bool canRemake = !(window->style & WS_VISIBLE);
+    preference.visualDepth = canRemake && wantsPerPixelAlpha(*window) ? 32 : window->depth;
+    return preference;
+}
+
+bool hasAlphaVisual(const PixelFormat& format) { return format.traits.depth == 32 && format.traits.alphaSize > 0; }
+
+// Puts the window on the format's visual where per-pixel alpha wants that and the window allows it.
+void matchWindowVisual(HDC__* dc, const PixelFormat& format) {
+    HWND__* window = dc->window;
+    if (!hasAlphaVisual(format) || window->depth == 32 || !isLayered(*window)) return;
+    Display* display = layer().display;
+    XVisualInfo* visual = glXGetVisualFromFBConfig(display, format.config);
+    if (!visual) return;
+    const Colormap colormap = XCreateColormap(display, RootWindow(display, visual->screen), visual->visual, AllocNone);
+    if (!moveWindowToVisual(window, *visual, colormap)) XFreeColormap(display, colormap);
+    XFree(visual);
+}
+
+} // namespace
+
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
     if (!dc || !request) return 0;
-    return closestPixelFormat(descriptorsOf(pixelFormats()), *request);
+    const std::vector<PixelFormat>& formats = pixelFormats();
+    return closestPixelFormat(descriptorsOf(formats), *request, layerPreference(dc->window), visualDepthsOf(formats));
 }
 
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
@@ -104,9 +149,12 @@ BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
     if (dc->format != 0) return dc->format == format;
     const std::vector<PixelFormat>& formats = pixelFormats();
     if (!validFormat(formats, format)) return FALSE;
-    if (!createWindowSurface(dc, formats[format - 1])) return FALSE;
+    const PixelFormat& chosen = formats[format - 1];
+    matchWindowVisual(dc, chosen);
+    if (!createWindowSurface(dc, chosen)) return FALSE;
     dc->format = format;
-    dc->config = formats[format - 1].config;
+    dc->config = chosen.config;
+    dc->argb = hasAlphaVisual(chosen) && dc->window->depth == 32;
     return TRUE;
 }
 
