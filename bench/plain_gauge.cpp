@@ -1,0 +1,231 @@
+// plain_gauge: the gauge's frame drawn by our own render code in a bare Xlib + GLX program, with
+// none of the Win32 layer: no colour key, no message queue, no opacity. It is the yardstick that
+// translucency_bench measures the program against, so it does exactly what the program's frame
+// needs and nothing more. Escape or closing the window quits; V switches vertical sync.
+
+#include <GL/gl.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "angle_gauge.h"
+#include "glx_swap_listing.h"
+#include "scene_pass.h"
+
+AngleGauge gauge;
+
+namespace {
+
+constexpr int kSize = 600;
+constexpr int kPosition = 50; // where the program places its window too
+constexpr char kTitle[] = "Tessivar plain yardstick";
+constexpr unsigned kVirtualKeyV = 0x56;
+
+Display* display = nullptr;
+GLXWindow drawable = 0;
+
+// COPY of the labels shell/app_object.cpp creates (size, alignment, fill colour); replace with the
+// shell's label setup once that is a product function.
+void createLabels(AngleGauge& g) {
+    struct LabelSetup {
+        TextLabel& label;
+        int32_t size;
+        TextAlign align;
+        float r, g, b;
+    };
+    const LabelSetup setups[] = {{g.fpsLabel, 22, AlignLeft, 0.2f, 1.0f, 0.4f},
+                                 {g.angleLabel, 15, AlignCenter, 1.0f, 1.0f, 1.0f},
+                                 {g.coordLabel, 14, AlignLeft, 1.0f, 1.0f, 1.0f}};
+    for (const LabelSetup& s : setups) {
+        s.label.create(s.size, s.align);
+        s.label.fillColor[0] = s.r;
+        s.label.fillColor[1] = s.g;
+        s.label.fillColor[2] = s.b;
+    }
+}
+
+// COPY of the fixed GL state of shell/render_context.cpp; replace with the shell's function once
+// it is one.
+void setFixedState() {
+    glFrontFace(GL_CCW);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glShadeModel(GL_SMOOTH);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+// The GLX functions behind the core's swap-interval switch; only the listed one is ever looked up,
+// because Mesa without swap control (Xvfb) can end the program with an X error when called anyway.
+PFNGLXSWAPINTERVALEXTPROC swapExt = nullptr;
+PFNGLXSWAPINTERVALMESAPROC swapMesa = nullptr;
+PFNGLXSWAPINTERVALSGIPROC swapSgi = nullptr;
+
+template <typename Function>
+Function glxFunction(const char* name) {
+    return reinterpret_cast<Function>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+int GAUGE_STDCALL swapIntervalExt(int interval) {
+    swapExt(display, drawable, interval);
+    return 1;
+}
+int GAUGE_STDCALL swapIntervalMesa(int interval) {
+    return interval >= 0 && swapMesa(static_cast<unsigned>(interval)) == 0;
+}
+// NOTE: GLX_SGI_swap_control rejects 0, so there V can only ever switch sync on.
+int GAUGE_STDCALL swapIntervalSgi(int interval) { return swapSgi(interval) == 0; }
+
+SwapIntervalProc listedSwapInterval() {
+    switch (listedSwapControl(glXQueryExtensionsString(display, DefaultScreen(display)))) {
+    case GlxSwapControl::Ext:
+        swapExt = glxFunction<PFNGLXSWAPINTERVALEXTPROC>("glXSwapIntervalEXT");
+        return swapExt ? swapIntervalExt : nullptr;
+    case GlxSwapControl::Mesa:
+        swapMesa = glxFunction<PFNGLXSWAPINTERVALMESAPROC>("glXSwapIntervalMESA");
+        return swapMesa ? swapIntervalMesa : nullptr;
+    case GlxSwapControl::Sgi:
+        swapSgi = glxFunction<PFNGLXSWAPINTERVALSGIPROC>("glXSwapIntervalSGI");
+        return swapSgi ? swapIntervalSgi : nullptr;
+    case GlxSwapControl::Missing:
+        break;
+    }
+    return nullptr;
+}
+
+// Double-buffered RGBA with 16 depth bits whose visual has the screen's depth: a 32-bit visual
+// would be a second, alpha-carrying kind of window, which the program's window is not.
+GLXFBConfig chooseConfig() {
+    const int attributes[] = {GLX_X_RENDERABLE,
+                              True,
+                              GLX_DRAWABLE_TYPE,
+                              GLX_WINDOW_BIT,
+                              GLX_RENDER_TYPE,
+                              GLX_RGBA_BIT,
+                              GLX_DOUBLEBUFFER,
+                              True,
+                              GLX_RED_SIZE,
+                              8,
+                              GLX_GREEN_SIZE,
+                              8,
+                              GLX_BLUE_SIZE,
+                              8,
+                              GLX_DEPTH_SIZE,
+                              16,
+                              None};
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
+    if (!configs) return nullptr;
+    GLXFBConfig chosen = nullptr;
+    for (int i = 0; i < count && !chosen; ++i) {
+        XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i]);
+        if (visual && visual->depth == DefaultDepth(display, DefaultScreen(display))) chosen = configs[i];
+        if (visual) XFree(visual);
+    }
+    XFree(configs);
+    return chosen;
+}
+
+Window createWindow(GLXFBConfig config) {
+    XVisualInfo* visual = glXGetVisualFromFBConfig(display, config);
+    if (!visual) return 0;
+    const Window root = RootWindow(display, visual->screen);
+    XSetWindowAttributes attributes = {};
+    attributes.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+    attributes.border_pixel = 0;
+    attributes.background_pixmap = None; // GL draws every pixel, as in the program's window
+    attributes.event_mask = KeyPressMask | StructureNotifyMask;
+    const Window window =
+        XCreateWindow(display, root, kPosition, kPosition, kSize, kSize, 0, visual->depth, InputOutput, visual->visual,
+                      CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
+    XFree(visual);
+    XStoreName(display, window, kTitle);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                    XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(kTitle), static_cast<int>(std::strlen(kTitle)));
+    return window;
+}
+
+// False once the window is to close.
+bool handleEvent(const XEvent& event, Atom deleteWindow) {
+    switch (event.type) {
+    case KeyPress: {
+        XKeyEvent key = event.xkey;
+        const KeySym symbol = XLookupKeysym(&key, 0);
+        if (symbol == XK_Escape) return false;
+        if (symbol == XK_v) onKey(gauge, kVirtualKeyV);
+        break;
+    }
+    case ClientMessage:
+        if (static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow) return false;
+        break;
+    case ConfigureNotify:
+        if (event.xconfigure.width != static_cast<int>(gauge.width) ||
+            event.xconfigure.height != static_cast<int>(gauge.height))
+            onResize(gauge, static_cast<float>(event.xconfigure.width), static_cast<float>(event.xconfigure.height));
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+} // namespace
+
+// The render code's hook: this program has one drawable and no device context.
+void swapFrameBuffers(HDC) { glXSwapBuffers(display, drawable); }
+
+int main() {
+    // Labels and pulse before the window, in the order the program's application object has them.
+    createLabels(gauge);
+    std::thread(pulseMain, &gauge).detach(); // runs until the process ends, as in the program
+
+    display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "plain_gauge: cannot open the X display\n");
+        return 1;
+    }
+    const GLXFBConfig config = chooseConfig();
+    const Window window = config ? createWindow(config) : 0;
+    if (!window) {
+        std::fprintf(stderr, "plain_gauge: no double-buffered RGBA GLX config with a depth buffer\n");
+        return 1;
+    }
+    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &deleteWindow, 1);
+    drawable = glXCreateWindow(display, config, window, nullptr);
+    const GLXContext context = glXCreateNewContext(display, config, GLX_RGBA_TYPE, nullptr, True);
+    if (!context || !glXMakeContextCurrent(display, drawable, drawable, context)) {
+        std::fprintf(stderr, "plain_gauge: cannot make a GLX context current\n");
+        return 1;
+    }
+    setFixedState();
+    swapIntervalProc = listedSwapInterval();
+    if (swapIntervalProc) swapIntervalProc(1); // sync starts on, as in the program
+    onResize(gauge, kSize, kSize);
+    XMapWindow(display, window);
+
+    for (bool running = true; running;) {
+        while (running && XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            running = handleEvent(event, deleteWindow);
+        }
+        if (running) renderFrame(gauge);
+    }
+
+    glXMakeContextCurrent(display, None, None, nullptr);
+    glXDestroyContext(display, context);
+    glXDestroyWindow(display, drawable);
+    XDestroyWindow(display, window);
+    XCloseDisplay(display);
+    gauge.coordLabel.release();
+    gauge.angleLabel.release();
+    gauge.fpsLabel.release();
+    return 0;
+}

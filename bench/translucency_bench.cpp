@@ -1,0 +1,368 @@
+// translucency_bench: the program ("ours") against plain_gauge, the same frame drawn by the same
+// render code on bare GLX ("plain"), on one private Xvfb in interleaved rounds. It prints the frame
+// rate with vsync off, CPU and minor page faults per frame, the time from exec to the first frame,
+// what a gauge standing still with vsync on costs, and the colour key's cost per frame.
+//
+// Frames are counted outside the programs and identically for both: XDamage reports on every
+// window each program creates. A buffer swap reaches the X server as one image request on the
+// window the program draws into, so one request there is one frame; neither program is changed.
+// Usage: translucency_bench --help
+
+#include <GL/glx.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "bench_figures.h"
+#include "bench_options.h"
+#include "glx_swap_listing.h"
+#include "x_harness.h"
+
+#ifndef TESSIVAR_EXE
+#define TESSIVAR_EXE "tessivar"
+#endif
+#ifndef PLAIN_GAUGE_EXE
+#define PLAIN_GAUGE_EXE "plain_gauge"
+#endif
+#ifndef COLOR_KEY_BENCH_EXE
+#define COLOR_KEY_BENCH_EXE ""
+#endif
+
+namespace {
+
+constexpr double kWarmUpSeconds = 1.0; // glyph caches, first shapes, the frame-rate meter's first figure
+constexpr double kSettleSeconds = 0.5; // after V, before the vsync-off window
+constexpr double kCloseSeconds = 5.0;
+
+struct Program {
+    std::vector<std::string> argv;
+    std::vector<std::string> environment;
+    double firstFrameTimeout;
+    bool standStill; // measure the standing-still window too
+};
+
+// One run of one program. Figures stay empty where the run stopped early.
+struct RunFigures {
+    std::optional<double> firstFrameMs;
+    std::optional<double> stillCpuPercent;
+    std::optional<double> stillFrameRate;
+    std::optional<double> frameRate;
+    std::optional<double> cpuMsPerFrame;
+    std::optional<double> faultsPerFrame;
+    std::optional<double> serverMsPerFrame;
+    std::string failure;
+};
+
+// Counts over one measuring window.
+struct Counts {
+    double seconds = 0;
+    long frames = 0;
+    double cpuSeconds = 0;
+    long long minorFaults = 0;
+    double serverCpuSeconds = 0;
+};
+
+class Bench {
+public:
+    Bench(const BenchOptions& options, PrivateXvfb& xvfb, DamageWatch& watch)
+        : options_(options), xvfb_(xvfb), watch_(watch), ticksPerSecond_(sysconf(_SC_CLK_TCK)) {}
+
+    RunFigures run(const Program& program);
+    // color_key_bench's two figures (mask unchanged, mask changing), in ms per frame.
+    std::pair<std::optional<double>, std::optional<double>> colorKeyMicro();
+
+private:
+    std::optional<Counts> measure(ChildProgram& child, Window frameWindow, double seconds);
+
+    const BenchOptions& options_;
+    PrivateXvfb& xvfb_;
+    DamageWatch& watch_;
+    long ticksPerSecond_;
+};
+
+std::optional<Counts> Bench::measure(ChildProgram& child, Window frameWindow, double seconds) {
+    watch_.sync();
+    const auto before = readProcCounters(child.pid());
+    const auto serverBefore = readProcCounters(xvfb_.pid());
+    watch_.tally().resetCounts();
+    const double start = watch_.now();
+    watch_.pumpFor(seconds);
+    watch_.sync();
+    const double end = watch_.now();
+    const auto after = readProcCounters(child.pid());
+    const auto serverAfter = readProcCounters(xvfb_.pid());
+    if (!before || !after || !serverBefore || !serverAfter || !child.running()) return std::nullopt;
+    Counts counted;
+    counted.seconds = end - start;
+    counted.frames = watch_.tally().operations(frameWindow);
+    counted.cpuSeconds = cpuSecondsBetween(*before, *after, ticksPerSecond_);
+    counted.minorFaults = after->minorFaults - before->minorFaults;
+    counted.serverCpuSeconds = cpuSecondsBetween(*serverBefore, *serverAfter, ticksPerSecond_);
+    return counted;
+}
+
+RunFigures Bench::run(const Program& program) {
+    RunFigures figures;
+    watch_.forgetWindows();
+    const double launched = watch_.now();
+    auto child = ChildProgram::launch(program.argv, xvfb_.displayName(), program.environment);
+    if (!child) {
+        figures.failure = "cannot start " + program.argv[0];
+        return figures;
+    }
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(program.firstFrameTimeout));
+    watch_.pumpUntil(deadline, [&] { return watch_.tally().drawnWindow() != 0 || !child->running(); });
+    if (watch_.tally().drawnWindow() == 0) {
+        figures.failure = child->running()
+                              ? "no frame within the time-out"
+                              : "ended with status " + std::to_string(child->terminate()) + " before its first frame";
+        return figures;
+    }
+    watch_.pumpFor(kWarmUpSeconds);
+    const Window frameWindow = watch_.tally().drawnWindow();
+    const std::optional<double> firstFrame = watch_.tally().firstDrawn(frameWindow);
+    if (!firstFrame || !child->running()) {
+        figures.failure = "ended within a second of its first frame";
+        return figures;
+    }
+    figures.firstFrameMs = (*firstFrame - launched) * 1000.0;
+
+    if (program.standStill) {
+        const auto still = measure(*child, frameWindow, options_.idleSeconds);
+        if (!still) {
+            figures.failure = "ended while standing still";
+            return figures;
+        }
+        figures.stillCpuPercent = 100.0 * still->cpuSeconds / still->seconds;
+        figures.stillFrameRate = still->frames / still->seconds;
+    }
+
+    // Vertical sync starts on in both programs; V switches it off wherever there is swap control.
+    if (!watch_.tapKeyIn(frameWindow, XK_v)) {
+        figures.failure = "could not type V into its window";
+        return figures;
+    }
+    watch_.pumpFor(kSettleSeconds);
+    const auto unpaced = measure(*child, frameWindow, options_.seconds);
+    if (!unpaced || unpaced->frames == 0) {
+        figures.failure = unpaced ? "drew no frame with vsync off" : "ended with vsync off";
+        return figures;
+    }
+    figures.frameRate = unpaced->frames / unpaced->seconds;
+    figures.cpuMsPerFrame = 1000.0 * unpaced->cpuSeconds / unpaced->frames;
+    figures.faultsPerFrame = static_cast<double>(unpaced->minorFaults) / unpaced->frames;
+    figures.serverMsPerFrame = 1000.0 * unpaced->serverCpuSeconds / unpaced->frames;
+
+    watch_.requestClose();
+    watch_.pumpUntil(Clock::now() + std::chrono::seconds(static_cast<int>(kCloseSeconds)),
+                     [&] { return !child->running(); });
+    if (child->running()) {
+        child->terminate();
+        figures.failure = "did not close on WM_DELETE_WINDOW (killed)";
+    }
+    return figures;
+}
+
+std::pair<std::optional<double>, std::optional<double>> Bench::colorKeyMicro() {
+    char path[] = "/tmp/translucency_bench_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return {};
+    close(fd);
+    watch_.forgetWindows();
+    auto child = ChildProgram::launch({options_.colorKeyBench}, xvfb_.displayName(), {}, path);
+    // Its windows' damage reports are read meanwhile, so none pile up at the server.
+    if (child) watch_.pumpUntil(Clock::now() + std::chrono::seconds(60), [&] { return !child->running(); });
+    const bool finished = child && !child->running() && child->waitForExit(0) == 0;
+    std::ifstream file(path);
+    std::stringstream output;
+    output << file.rdbuf();
+    std::remove(path);
+    if (!finished) return {};
+    return {figureAfterLabel(output.str(), "readback + mask, mask unchanged"),
+            figureAfterLabel(output.str(), "readback + mask + shape, mask changing")};
+}
+
+// Other work on the machine moves every figure; the load average says how much there was.
+std::string loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    double one = 0;
+    double five = 0;
+    if (!(file >> one >> five)) return "unknown";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f (1 min), %.2f (5 min) on %ld cores", one, five,
+                  sysconf(_SC_NPROCESSORS_ONLN));
+    return text;
+}
+
+bool isExecutableFile(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+bool isOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::istringstream directories(path ? path : "");
+    std::string directory;
+    while (std::getline(directories, directory, ':'))
+        if (!directory.empty() && isExecutableFile(directory + "/" + name)) return true;
+    return false;
+}
+
+// One figure over the rounds, for ours and plain.
+struct Row {
+    const char* metric;
+    int decimals;
+    std::optional<double> RunFigures::*figure;
+};
+
+std::vector<double> valuesOf(const std::vector<RunFigures>& runs, std::optional<double> RunFigures::*figure) {
+    std::vector<double> values;
+    for (const RunFigures& run : runs)
+        if (run.*figure) values.push_back(*(run.*figure));
+    return values;
+}
+
+// Per round: what ours takes more than plain per frame, the pair measured back to back.
+std::vector<double> pairedDifferences(const std::vector<RunFigures>& ours, const std::vector<RunFigures>& plain,
+                                      double (*perFrame)(const RunFigures&)) {
+    std::vector<double> values;
+    for (size_t i = 0; i < ours.size() && i < plain.size(); ++i)
+        if (ours[i].frameRate && plain[i].frameRate) values.push_back(perFrame(ours[i]) - perFrame(plain[i]));
+    return values;
+}
+
+double frameTimeMs(const RunFigures& run) { return 1000.0 / *run.frameRate; }
+double cpuMs(const RunFigures& run) { return *run.cpuMsPerFrame; }
+
+void printRoundFailures(const char* name, const std::vector<RunFigures>& runs) {
+    for (size_t i = 0; i < runs.size(); ++i)
+        if (!runs[i].failure.empty()) std::printf("note: %s, round %zu: %s\n", name, i + 1, runs[i].failure.c_str());
+}
+
+std::string swapControlNote(Display* display) {
+    const GlxSwapControl control = listedSwapControl(glXQueryExtensionsString(display, DefaultScreen(display)));
+    return control == GlxSwapControl::Missing ? "none listed (vsync on is unpaced here)" : "listed";
+}
+
+// LATER ROW: per-pixel alpha. Once the window can be drawn with per-pixel alpha instead of the colour
+// key, measure that path's cost per frame here (as the colour key's is above) and print it in its place.
+std::string perPixelAlphaRow() { return "not measured yet: the program has no per-pixel alpha path"; }
+
+// LATER ROW: the Wine build. Runs the Windows tessivar.exe given with --wine-exe under wine64 once,
+// V pressed as for the others, and gives its vsync-off frame rate; CPU is left out because the
+// wineserver and Wine's helper processes do part of the work.
+std::string wineRow(const BenchOptions& options, Bench& bench) {
+    if (options.wineExe.empty()) return "skipped: no --wine-exe PATH given";
+    if (!isOnPath("wine64")) return "skipped: wine64 is not installed";
+    struct stat info;
+    if (stat(options.wineExe.c_str(), &info) != 0) return "skipped: " + options.wineExe + " does not exist";
+    // Without a window manager Wine draws the window frame itself; a first start also makes the prefix.
+    const Program wine{{"wine64", options.wineExe}, {"WINEDEBUG=-all"}, 120.0, false};
+    const RunFigures run = bench.run(wine);
+    if (!run.frameRate) return "failed: " + run.failure;
+    char text[160];
+    std::snprintf(text, sizeof text, "%.1f frames/s (one run; first frame after %.0f ms)%s%s", *run.frameRate,
+                  *run.firstFrameMs, run.failure.empty() ? "" : "; ", run.failure.c_str());
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions defaults;
+    defaults.ours = TESSIVAR_EXE;
+    defaults.plain = PLAIN_GAUGE_EXE;
+    defaults.colorKeyBench = COLOR_KEY_BENCH_EXE;
+    std::string error;
+    const auto options = parseBenchOptions(argc, argv, defaults, error);
+    if (!options) {
+        std::fprintf(stderr, "translucency_bench: %s\n%s", error.c_str(), kBenchUsage);
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(kBenchUsage, stdout);
+        return 0;
+    }
+    for (const std::string& path : {options->ours, options->plain}) {
+        if (!isExecutableFile(path)) {
+            std::fprintf(stderr, "translucency_bench: %s is not an executable (build first, or give its path)\n",
+                         path.c_str());
+            return 1;
+        }
+    }
+    const auto xvfb = PrivateXvfb::start(error);
+    const auto watch = xvfb ? DamageWatch::open(xvfb->displayName(), error) : nullptr;
+    if (!watch) {
+        std::fprintf(stderr, "translucency_bench: %s\n", error.c_str());
+        return 1;
+    }
+    const auto started = Clock::now();
+    std::printf("translucency_bench on a private Xvfb %s; GLX swap control: %s\n", xvfb->displayName().c_str(),
+                swapControlNote(watch->display()).c_str());
+    std::printf("%d rounds of (ours, plain); vsync off over %.1f s after V; standing still over %.1f s, vsync on\n",
+                options->rounds, options->seconds, options->idleSeconds);
+    std::printf("frames counted from XDamage reports on the window each program draws into\n");
+    std::printf("load average at the start: %s\n", loadAverage().c_str());
+    std::fflush(stdout);
+
+    Bench bench(*options, *xvfb, *watch);
+    const Program ours{{options->ours}, {}, 30.0, true};
+    const Program plain{{options->plain}, {}, 30.0, true};
+    const bool microMeasure = isExecutableFile(options->colorKeyBench);
+    std::vector<RunFigures> oursRuns;
+    std::vector<RunFigures> plainRuns;
+    std::vector<double> keyUnchanged;
+    std::vector<double> keyChanging;
+    for (int round = 1; round <= options->rounds; ++round) {
+        std::fprintf(stderr, "round %d of %d\n", round, options->rounds);
+        oursRuns.push_back(bench.run(ours));
+        plainRuns.push_back(bench.run(plain));
+        if (!microMeasure) continue;
+        const auto [unchanged, changing] = bench.colorKeyMicro();
+        if (unchanged) keyUnchanged.push_back(*unchanged);
+        if (changing) keyChanging.push_back(*changing);
+    }
+
+    const Row rows[] = {
+        {"frame rate, vsync off (frames/s)", 1, &RunFigures::frameRate},
+        {"CPU per frame, vsync off (ms)", 3, &RunFigures::cpuMsPerFrame},
+        {"minor page faults per frame, vsync off", 2, &RunFigures::faultsPerFrame},
+        {"X server CPU per frame, vsync off (ms)", 3, &RunFigures::serverMsPerFrame},
+        {"exec to first frame (ms)", 1, &RunFigures::firstFrameMs},
+        {"standing still, vsync on: CPU (% of a core)", 1, &RunFigures::stillCpuPercent},
+        {"standing still, vsync on: frame rate (1/s)", 1, &RunFigures::stillFrameRate},
+    };
+    std::printf("\n%s\n", tableRow("metric: median (min..max)", "ours", "plain", "ratio").c_str());
+    std::printf("%s\n", std::string(130, '-').c_str());
+    for (const Row& row : rows) {
+        const auto oursSpread = spreadOf(valuesOf(oursRuns, row.figure));
+        const auto plainSpread = spreadOf(valuesOf(plainRuns, row.figure));
+        std::printf("%s\n", tableRow(row.metric, formatSpread(oursSpread, row.decimals),
+                                     formatSpread(plainSpread, row.decimals), formatRatio(oursSpread, plainSpread))
+                                .c_str());
+    }
+    std::printf("\ncolour key per frame, ours - plain (ms): frame time %s, CPU %s\n",
+                formatSpread(spreadOf(pairedDifferences(oursRuns, plainRuns, frameTimeMs)), 3).c_str(),
+                formatSpread(spreadOf(pairedDifferences(oursRuns, plainRuns, cpuMs)), 3).c_str());
+    if (microMeasure) {
+        std::printf("colour key per frame, color_key_bench (ms): readback + mask %s, with a changing shape %s\n",
+                    formatSpread(spreadOf(keyUnchanged), 3).c_str(), formatSpread(spreadOf(keyChanging), 3).c_str());
+    } else {
+        std::printf("colour key per frame, color_key_bench: skipped (no executable at \"%s\")\n",
+                    options->colorKeyBench.c_str());
+    }
+    std::printf("\nlater rows:\n");
+    std::printf("per-pixel alpha per frame: %s\n", perPixelAlphaRow().c_str());
+    std::printf("Wine build, vsync off: %s\n", wineRow(*options, bench).c_str());
+    printRoundFailures("ours", oursRuns);
+    printRoundFailures("plain", plainRuns);
+    std::printf("load average at the end: %s\n", loadAverage().c_str());
+    std::printf("total time: %.0f s\n", std::chrono::duration<double>(Clock::now() - started).count());
+    return 0;
+}
