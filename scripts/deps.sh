@@ -8,7 +8,7 @@ packages=(
     libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation
     libgtest-dev zlib1g-dev binutils-mingw-w64-i686
     xvfb xfonts-base x11-utils xdotool
-    libxrandr-dev openbox xfwm4 xcompmgr x11-xserver-utils
+    libxrandr-dev openbox xfwm4 dbus xcompmgr
 )
 
 missing=()

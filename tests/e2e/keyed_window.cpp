@@ -56,7 +56,8 @@ bool setUpGl(HWND window) {
     if (!format || !SetPixelFormat(dc, format, &request)) return false;
     if (!wglMakeCurrent(dc, wglCreateContext(dc))) return false;
     typedef int(GAUGE_STDCALL * SwapInterval)(int);
-    auto swapInterval = reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
+    auto swapInterval =
+        reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
     if (swapInterval) swapInterval(1);
     return true;
 }
