@@ -60,20 +60,21 @@ struct HDC__ {
     int colormapCells = 0;
     HPALETTE selectedPalette = nullptr;
     // Translucency state kept between frames (gdi32/swap_buffers.cpp).
-    GLXContext glCapsContext = nullptr; // the context the GL facts below were read from
-    int glVersion = 0;                  // its GL version as major * 10 + minor
-    bool argb = false;                  // window and surface have a 32-bit visual with alpha: per-pixel alpha
-    int maxReadWidth = 0;               // GL_MAX_VIEWPORT_DIMS of the context: the most a frame is read;
-    int maxReadHeight = 0;              //   0 until first read
-    std::vector<uint32_t> frame;        // the back buffer last read, BGRA words; sized by the window
-    std::vector<MaskRect> shape;        // the opaque rectangles of the frame last read
-    std::vector<MaskRect> appliedShape; // the shape on the window: bounding and/or input, see below
-    bool boundingApplied = false;       // the window's bounding shape is appliedShape (else none)
-    bool inputApplied = false;          // the window's input shape is appliedShape (else none)
-    bool alphaPassOn = false;           // the last frame went through the per-pixel alpha pass
-    long long lastSwap = 0;             // monotonic ns of the last swap the layer paced
-    long long mapCheckedAt = 0;         // monotonic ns of the last look at the window's map state
-    bool viewable = true;               // the window was viewable at that look
+    GLXContext glCapsContext = nullptr;   // the context the GL facts below were read from
+    int glVersion = 0;                    // its GL version as major * 10 + minor
+    bool argb = false;                    // window and surface have a 32-bit visual with alpha: per-pixel alpha
+    int maxReadWidth = 0;                 // GL_MAX_VIEWPORT_DIMS of the context: the most a frame is read;
+    int maxReadHeight = 0;                //   0 until first read
+    std::vector<uint32_t> frame;          // the back buffer last read, BGRA words; sized by the window
+    std::vector<MaskRect> shape;          // the opaque rectangles of the frame last read
+    std::vector<unsigned char> alphaMask; // per-pixel alpha of a frame with much key, as last drawn
+    std::vector<MaskRect> appliedShape;   // the shape on the window: bounding and/or input, see below
+    bool boundingApplied = false;         // the window's bounding shape is appliedShape (else none)
+    bool inputApplied = false;            // the window's input shape is appliedShape (else none)
+    bool alphaPassOn = false;             // the last frame went through the per-pixel alpha pass
+    long long lastSwap = 0;               // monotonic ns of the last swap the layer paced
+    long long mapCheckedAt = 0;           // monotonic ns of the last look at the window's map state
+    bool viewable = true;                 // the window was viewable at that look
 };
 
 struct HGLRC__ {

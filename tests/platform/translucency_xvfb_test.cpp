@@ -126,10 +126,11 @@ TEST_F(LayeredWindow, SwapIntervalWithoutDriverSwapControlPacesSwapsToTheRefresh
     EXPECT_FALSE(setInterval(-1));
     ASSERT_TRUE(setInterval(1));
     SwapBuffers(dc); // the first swap goes at once
-    EXPECT_GE(secondsFor(12, dc), 12 / 60.0 - 0.002);
+    // The first of the swaps timed may come early: the one before it was timed from before its own swap.
+    EXPECT_GE(secondsFor(12, dc), 11 / 60.0);
     ASSERT_TRUE(setInterval(2));
     SwapBuffers(dc);
-    EXPECT_GE(secondsFor(6, dc), 12 / 60.0 - 0.002);
+    EXPECT_GE(secondsFor(6, dc), 10 / 60.0);
     ASSERT_TRUE(setInterval(0));
 }
 
@@ -253,6 +254,39 @@ TEST_F(LayeredWindow, AlphaPassWritesPremultipliedOpacityAndClearsTheKey) {
     for (int channel = 0; channel < 4; ++channel) EXPECT_EQ(key[channel], 0) << "channel " << channel;
     EXPECT_TRUE(dc->inputApplied) << "key pixels let clicks through";
     EXPECT_FALSE(dc->boundingApplied) << "alpha 0 shows what is behind; no bounding shape";
+}
+
+// A frame with much key (a checkerboard of 4-pixel cells) takes the alpha as one image; same result.
+TEST_F(LayeredWindow, AlphaPassOverMuchKeyGivesTheSameAlpha) {
+    if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    for (int y = 0; y < 64; y += 4)
+        for (int x = (y / 4) % 2 * 4; x < 64; x += 8) {
+            glScissor(x, y, 4, 4);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+    glDisable(GL_SCISSOR_TEST);
+    applyTranslucency(dc);
+    glReadBuffer(GL_BACK);
+    for (int y = 1; y < 64; y += 4) {
+        for (int x = 1; x < 64; x += 4) {
+            unsigned char pixel[4];
+            glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+            const bool key = ((x / 4) + (y / 4)) % 2 == 0;
+            if (key) {
+                ASSERT_EQ(pixel[2], 0) << x << ", " << y;
+                ASSERT_EQ(pixel[3], 0) << x << ", " << y;
+            } else {
+                ASSERT_NEAR(pixel[1], 150, 1) << x << ", " << y;
+                ASSERT_EQ(pixel[3], 150) << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(dc->alphaMask.size(), 0u) << "the image path was not taken";
 }
 
 } // namespace

@@ -242,7 +242,27 @@ FrameView readBackBuffer(HDC__* dc) {
 // The per-pixel alpha pass: alpha becomes the window's opacity where the frame is not key and 0 where
 // it is, then colour is multiplied by that alpha (compositors blend premultiplied colour). Fixed
 // function only; every piece of state it touches is restored.
-void writeAlpha(HDC__* dc, bool keyed) {
+// Past this many key rectangles one image of the alpha beats clearing them one by one.
+constexpr size_t kMostKeyClears = 32;
+
+// The frame's alpha as one image over the part that was read: 0 for key pixels, the opacity for the
+// rest. Drawn at the window's bottom-left corner with the matrices at identity.
+void drawAlphaMask(HDC__* dc, const FrameView& frame, float opacity) {
+    const size_t count = static_cast<size_t>(frame.width) * frame.height;
+    if (dc->alphaMask.capacity() > 2 * count + 65536) std::vector<unsigned char>().swap(dc->alphaMask);
+    dc->alphaMask.resize(count);
+    const uint32_t key = keyWord(dc->window->colorKey);
+    const unsigned char level = static_cast<unsigned char>(opacity * 255.0f + 0.5f);
+    unsigned char* mask = dc->alphaMask.data();
+    for (size_t i = 0; i < count; ++i) mask[i] = (frame.pixels[i] & 0x00FFFFFF) == key ? 0 : level;
+    plainPixelTransfer();
+    plainPixelStore(GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS,
+                    GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST, 1);
+    glRasterPos2f(-1.0f, -1.0f);
+    glDrawPixels(frame.width, frame.height, GL_ALPHA, GL_UNSIGNED_BYTE, mask);
+}
+
+void writeAlpha(HDC__* dc, const FrameView& frame, bool keyed) {
     const HWND__& window = *dc->window;
     const int width = window.clientWidth;
     const int height = window.clientHeight;
@@ -273,6 +293,10 @@ void writeAlpha(HDC__* dc, bool keyed) {
     glDrawBuffer(GL_BACK);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 
     // Alpha: the opacity everywhere, then 0 over the key.
     glDisable(GL_BLEND);
@@ -283,23 +307,23 @@ void writeAlpha(HDC__* dc, bool keyed) {
     if (keyed) {
         thread_local std::vector<MaskRect> keyRects;
         keyRectangles(dc->shape, width, height, keyRects);
-        glEnable(GL_SCISSOR_TEST);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        for (const MaskRect& r : keyRects) {
-            glScissor(r.x, height - r.y - r.height, r.width, r.height);
-            glClear(GL_COLOR_BUFFER_BIT);
+        if (keyRects.size() <= kMostKeyClears) {
+            glEnable(GL_SCISSOR_TEST);
+            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+            for (const MaskRect& r : keyRects) {
+                glScissor(r.x, height - r.y - r.height, r.width, r.height);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+            glDisable(GL_SCISSOR_TEST);
+        } else {
+            drawAlphaMask(dc, frame, opacity);
         }
-        glDisable(GL_SCISSOR_TEST);
     }
 
     // Colour times the alpha just written.
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ZERO, GL_DST_ALPHA);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
 
     glPopClientAttrib();
@@ -368,6 +392,8 @@ constexpr long long kHiddenFramePeriod = 100000000LL;
 constexpr long long kMapCheckPeriod = 200000000LL;
 
 bool isViewable(HDC__* dc, long long now) {
+    // The first frame follows ShowWindow; the first look waits a period, sparing start-up a round trip.
+    if (dc->mapCheckedAt == 0) dc->mapCheckedAt = now;
     if (now - dc->mapCheckedAt < kMapCheckPeriod) return dc->viewable;
     dc->mapCheckedAt = now;
     Display* display = layer().display;
@@ -388,11 +414,14 @@ void paceSwap(HDC__* dc) {
     if (!isViewable(dc, now)) {
         period = kHiddenFramePeriod;
         interval = 1;
-    } else if (state.pacedInterval > 0) { // only ever set where the driver has no swap control
-        period = refreshPeriod();
+    } else if (state.pacedInterval > 0 && dc->lastSwap != 0) { // set only where the driver has no swap control
+        period = refreshPeriod(); // looked up on the second swap: the first goes at once anyway
         interval = state.pacedInterval;
     }
-    if (interval == 0) return;
+    if (interval == 0) {
+        dc->lastSwap = now;
+        return;
+    }
     const long long due = nextSwapTime(dc->lastSwap, now, period, interval);
     if (due > now) {
         sleepUntil(due);
@@ -436,8 +465,9 @@ void applyTranslucency(HDC__* dc) {
     const bool compositing = compositorPresent();
     readGlCaps(dc);
     bool keyed = false;
+    FrameView frame;
     if (colorKey) {
-        const FrameView frame = readBackBuffer(dc);
+        frame = readBackBuffer(dc);
         keyed = hasKeyPixel(frame.pixels, static_cast<size_t>(frame.width) * frame.height, window.colorKey);
         if (keyed) {
             opaqueRectangles(frame, window.clientWidth, window.clientHeight, window.colorKey,
@@ -447,7 +477,7 @@ void applyTranslucency(HDC__* dc) {
     const TranslucencyPlan plan = planTranslucency(colorKey, alpha, keyed, dc->argb, compositing);
     updateShapes(dc, plan.boundingShape, plan.inputShape);
     if (plan.alphaPass && attributeStacksHaveRoom()) {
-        writeAlpha(dc, keyed);
+        writeAlpha(dc, frame, keyed);
         if (!dc->alphaPassOn) {
             dc->alphaPassOn = true;
             applyOpacity(display, window);
