@@ -251,11 +251,16 @@ std::string swapControlNote(Display* display) {
     return control == GlxSwapControl::Missing ? "none listed (vsync on is unpaced here)" : "listed";
 }
 
-// Per-pixel alpha: under a compositing manager the program's window gets a 32-bit visual and every
-// frame an alpha pass; with --compositor the whole table is that case, and color_key_bench's figures
-// include the pass (compare with a run without --compositor for the pass alone).
+// Per-pixel alpha: where the compositor ignores the opacity hint (Xwayland), or with
+// TESSIVAR_PER_PIXEL_ALPHA=1 under any compositor, the program's window gets a 32-bit visual and every
+// frame an alpha pass. With --compositor and that variable the whole table is that case, and
+// color_key_bench's figures include the pass (compare with a run without them for the pass alone).
 std::string perPixelAlphaRow(const BenchOptions& options) {
     if (options.compositor.empty()) return "not in this run (give --compositor /usr/bin/xcompmgr)";
+    const char* asked = std::getenv("TESSIVAR_PER_PIXEL_ALPHA");
+    if (!asked || std::string(asked) != "1")
+        return "not in this run: under " + options.compositor +
+               " ours blends by the opacity hint (set TESSIVAR_PER_PIXEL_ALPHA=1 for per-pixel alpha)";
     return "this run: ours blends per pixel under " + options.compositor +
            "; the table and color_key_bench's figures above include the alpha pass";
 }

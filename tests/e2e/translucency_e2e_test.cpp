@@ -23,6 +23,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -116,9 +118,11 @@ protected:
     Display* display() const { return x_->display(); }
     Window root() const { return DefaultRootWindow(display()); }
 
-    std::unique_ptr<ChildProcess> launch(std::vector<std::string> argv, const std::string& output) {
+    std::unique_ptr<ChildProcess> launch(std::vector<std::string> argv, const std::string& output,
+                                         std::map<std::string, std::optional<std::string>> environment = {}) {
         LaunchOptions options;
         options.argv = std::move(argv);
+        options.environment = std::move(environment);
         options.environment["DISPLAY"] = server_->displayName();
         options.workingDirectory = scratch_.string();
         options.outputPath = (scratch_ / output).string();
@@ -131,8 +135,12 @@ protected:
         ASSERT_TRUE(helpers_.back());
     }
 
-    ChildProcess* startProgram(const std::string& path) {
-        programs_.push_back(launch({path}, "program" + std::to_string(programs_.size()) + ".txt"));
+    // perPixel: asks the layer for per-pixel alpha under any compositor, as it does by itself under
+    // Xwayland; otherwise X compositors blend by the opacity hint.
+    ChildProcess* startProgram(const std::string& path, bool perPixel = false) {
+        std::map<std::string, std::optional<std::string>> environment;
+        environment["TESSIVAR_PER_PIXEL_ALPHA"] = perPixel ? std::optional<std::string>("1") : std::nullopt;
+        programs_.push_back(launch({path}, "program" + std::to_string(programs_.size()) + ".txt", environment));
         return programs_.back().get();
     }
 
@@ -401,39 +409,56 @@ TEST_F(UnderXcompmgr, TheScreenShowsTheGaugeAt150Over255OverTheBackground) {
     ASSERT_TRUE(sendDeleteWindow(display(), window));
     ASSERT_EQ(first->waitForExit(exitSeconds), std::optional(0));
 
-    // A gauge started under the compositor blends by its own per-pixel alpha.
-    ChildProcess* second = startProgram(TESSIVAR_BINARY);
-    window = waitForTitle(gaugeTitle);
-    ASSERT_NE(window, static_cast<Window>(None));
-    const Rgb blendedYellow = blend(raw.at(300, 300), background);
-    ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 300, 50 + 299), blendedYellow, ""); }, startSeconds))
-        << "no blended frame from the gauge started under the compositor";
-    checkBlend("gauge started under the compositor");
-    EXPECT_EQ(output(second).find(noCompositorLine), std::string::npos) << output(second);
+    // Gauges started under the compositor: by the hint, and by their own per-pixel alpha.
+    for (bool perPixel : {false, true}) {
+        ChildProcess* later = startProgram(TESSIVAR_BINARY, perPixel);
+        window = waitForTitle(gaugeTitle);
+        ASSERT_NE(window, static_cast<Window>(None));
+        XWindowAttributes attributes = {};
+        ASSERT_TRUE(XGetWindowAttributes(display(), window, &attributes));
+        EXPECT_EQ(attributes.depth, perPixel ? 32 : 24);
+        const Rgb blendedYellow = blend(raw.at(300, 300), background);
+        ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 300, 50 + 299), blendedYellow, ""); }, startSeconds))
+            << "no blended frame from the gauge started under the compositor";
+        EXPECT_EQ(hasProperty(display(), window, "_NET_WM_WINDOW_OPACITY"), !perPixel)
+            << "the hint and per-pixel alpha together would blend twice";
+        checkBlend(perPixel ? "per-pixel alpha" : "gauge started under the compositor");
+        EXPECT_EQ(output(later).find(noCompositorLine), std::string::npos) << output(later);
+        ASSERT_TRUE(sendDeleteWindow(display(), window));
+        ASSERT_EQ(later->waitForExit(exitSeconds), std::optional(0));
+        ASSERT_TRUE(waitUntil([&] { return waitForWindow(display(), gaugeTitle, 0.0) == None; }, exitSeconds));
+    }
 }
 
-// Key pixels show what is behind and pass clicks to it; the rest is blended and takes clicks.
+// Key pixels show what is behind and pass clicks to it; the rest is blended and takes clicks. Cut out
+// of the shapes (the opacity by the hint), and as alpha 0 with per-pixel alpha.
 TEST_F(UnderXcompmgr, KeyPixelsShowAndPassClicksToWhatIsBehind) {
     ASSERT_NO_FATAL_FAILURE(startCompositor());
     const Window catcher = makeWindowBelow(190, 190, 20, below); // under the key square's middle
-    ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY);
-    const Window window = waitForTitle(keyedTitle);
-    ASSERT_NE(window, static_cast<Window>(None));
-    const Rgb blendedRed = blend({255, 0, 0}, background);
-    ASSERT_TRUE(waitUntil([&] { return near(screenPixel(125, 125), blendedRed, ""); }, startSeconds))
-        << "no blended frame";
+    for (bool perPixel : {false, true}) {
+        SCOPED_TRACE(perPixel ? "per-pixel alpha" : "shapes and the opacity hint");
+        ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY, perPixel);
+        const Window window = waitForTitle(keyedTitle);
+        ASSERT_NE(window, static_cast<Window>(None));
+        const Rgb blendedRed = blend({255, 0, 0}, background);
+        ASSERT_TRUE(waitUntil([&] { return near(screenPixel(125, 125), blendedRed, ""); }, startSeconds))
+            << "no blended frame";
 
-    EXPECT_TRUE(near(screenPixel(200, 200), below, "key pixel over the window below"));
-    EXPECT_TRUE(near(screenPixel(165, 165), background, "key pixel over the background"));
-    EXPECT_TRUE(near(screenPixel(150, 250), blend({0, 0, 0}, background), "black"));
-    EXPECT_TRUE(near(screenPixel(125, 125), blendedRed, "red"));
+        EXPECT_TRUE(near(screenPixel(200, 200), below, "key pixel over the window below"));
+        EXPECT_TRUE(near(screenPixel(165, 165), background, "key pixel over the background"));
+        EXPECT_TRUE(near(screenPixel(150, 250), blend({0, 0, 0}, background), "black"));
+        EXPECT_TRUE(near(screenPixel(125, 125), blendedRed, "red"));
 
-    clickAt(200, 200);
-    EXPECT_TRUE(clickReached(catcher)) << "a click on a key pixel did not pass through";
-    clickAt(125, 125);
-    EXPECT_TRUE(waitUntil([&] { return output(keyed).find("click 25 25") != std::string::npos; }, 2.0))
-        << "a click on the red square did not reach the window: " << output(keyed);
-    EXPECT_EQ(output(keyed).find("click 100 100"), std::string::npos) << "the key took a click";
+        clickAt(200, 200);
+        EXPECT_TRUE(clickReached(catcher)) << "a click on a key pixel did not pass through";
+        clickAt(125, 125);
+        EXPECT_TRUE(waitUntil([&] { return output(keyed).find("click 25 25") != std::string::npos; }, 2.0))
+            << "a click on the red square did not reach the window: " << output(keyed);
+        EXPECT_EQ(output(keyed).find("click 100 100"), std::string::npos) << "the key took a click";
+        ASSERT_TRUE(sendDeleteWindow(display(), window));
+        ASSERT_EQ(keyed->waitForExit(exitSeconds), std::optional(0));
+        ASSERT_TRUE(waitUntil([&] { return waitForWindow(display(), keyedTitle, 0.0) == None; }, exitSeconds));
+    }
 }
 
 } // namespace

@@ -239,25 +239,26 @@ FrameView readBackBuffer(HDC__* dc) {
     return {dc->frame.data(), width, height};
 }
 
-// The per-pixel alpha pass: alpha becomes the window's opacity where the frame is not key and 0 where
-// it is, then colour is multiplied by that alpha (compositors blend premultiplied colour). Fixed
-// function only; every piece of state it touches is restored.
+// The per-pixel alpha pass: alpha becomes the window's opacity and colour is multiplied by it
+// (compositors blend premultiplied colour), then key pixels become 0 in every channel. Fixed function
+// (GL 1.4); every piece of state it touches is restored.
 // Past this many key rectangles one image of the alpha beats clearing them one by one.
 constexpr size_t kMostKeyClears = 32;
 
-// The frame's alpha as one image over the part that was read: 0 for key pixels, the opacity for the
-// rest. Drawn at the window's bottom-left corner with the matrices at identity.
-void drawAlphaMask(HDC__* dc, const FrameView& frame, float opacity) {
+// The key as one image over the part of the window that was read: every channel multiplied by 0 at
+// key pixels and by 1 elsewhere. Drawn at the window's bottom-left corner with the matrices at identity.
+void drawKeyMask(HDC__* dc, const FrameView& frame) {
     const size_t count = static_cast<size_t>(frame.width) * frame.height;
     if (dc->alphaMask.capacity() > 2 * count + 65536) std::vector<unsigned char>().swap(dc->alphaMask);
     dc->alphaMask.resize(count);
     const uint32_t key = keyWord(dc->window->colorKey);
-    const unsigned char level = static_cast<unsigned char>(opacity * 255.0f + 0.5f);
     unsigned char* mask = dc->alphaMask.data();
-    for (size_t i = 0; i < count; ++i) mask[i] = (frame.pixels[i] & 0x00FFFFFF) == key ? 0 : level;
+    for (size_t i = 0; i < count; ++i) mask[i] = (frame.pixels[i] & 0x00FFFFFF) == key ? 0 : 255;
     plainPixelTransfer();
     plainPixelStore(GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS, GL_UNPACK_SKIP_PIXELS,
                     GL_UNPACK_SWAP_BYTES, GL_UNPACK_LSB_FIRST, 1);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_ALPHA);
     glRasterPos2f(-1.0f, -1.0f);
     glDrawPixels(frame.width, frame.height, GL_ALPHA, GL_UNSIGNED_BYTE, mask);
 }
@@ -298,16 +299,22 @@ void writeAlpha(HDC__* dc, const FrameView& frame, bool keyed) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    // Alpha: the opacity everywhere, then 0 over the key.
-    glDisable(GL_BLEND);
-    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    // One blended pass: colour times the opacity, alpha the opacity (the quad's alpha is 1).
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDisable(GL_SCISSOR_TEST);
-    glClearColor(0.0f, 0.0f, 0.0f, opacity);
-    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glFunction<PFNGLBLENDCOLORPROC>("glBlendColor")(0.0f, 0.0f, 0.0f, opacity);
+    glFunction<PFNGLBLENDFUNCSEPARATEPROC>("glBlendFuncSeparate")(GL_ZERO, GL_CONSTANT_ALPHA, GL_CONSTANT_ALPHA,
+                                                                  GL_ZERO);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+
+    // Then the key pixels to nothing at all.
     if (keyed) {
         thread_local std::vector<MaskRect> keyRects;
         keyRectangles(dc->shape, width, height, keyRects);
         if (keyRects.size() <= kMostKeyClears) {
+            glDisable(GL_BLEND);
             glEnable(GL_SCISSOR_TEST);
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
             for (const MaskRect& r : keyRects) {
@@ -316,15 +323,9 @@ void writeAlpha(HDC__* dc, const FrameView& frame, bool keyed) {
             }
             glDisable(GL_SCISSOR_TEST);
         } else {
-            drawAlphaMask(dc, frame, opacity);
+            drawKeyMask(dc, frame);
         }
     }
-
-    // Colour times the alpha just written.
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ZERO, GL_DST_ALPHA);
-    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
 
     glPopClientAttrib();
     glPopAttrib(); // restores the matrix mode, so the modelview matrix is restored last under it
@@ -378,6 +379,24 @@ double randrRefreshHz(Display* display) {
     }
     XRRFreeScreenResources(resources);
     return rate;
+}
+
+// Xwayland names its RandR outputs XWAYLAND0, XWAYLAND1, ...
+bool isXwayland(Display* display) {
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!display || !XRRQueryExtension(display, &eventBase, &errorBase)) return false;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    if (!resources) return false;
+    bool xwayland = false;
+    for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+        if (!output) continue;
+        xwayland = output->name && std::strncmp(output->name, "XWAYLAND", 8) == 0;
+        XRRFreeOutputInfo(output);
+    }
+    XRRFreeScreenResources(resources);
+    return xwayland;
 }
 
 long long refreshPeriod() {
@@ -447,7 +466,17 @@ bool compositorPresent() {
     return state.compositing;
 }
 
-bool wantsPerPixelAlpha(const HWND__& window) { return usesLayering(window) && compositorPresent(); }
+// NOTE: per-pixel alpha costs a blended pass over the whole frame every frame (on a software
+// rasteriser about as much as the frame itself), and X compositors honour the opacity hint, so the
+// layer blends per pixel only where the hint is ignored: Xwayland (Weston and other Wayland
+// compositors), known by its RandR outputs' names. TESSIVAR_PER_PIXEL_ALPHA=1 asks for it under any
+// compositor, =0 never.
+bool wantsPerPixelAlpha(const HWND__& window) {
+    if (!usesLayering(window) || !compositorPresent()) return false;
+    const char* forced = std::getenv("TESSIVAR_PER_PIXEL_ALPHA");
+    if (forced && *forced) return std::strcmp(forced, "0") != 0;
+    return isXwayland(layer().display);
+}
 
 void applyTranslucency(HDC__* dc) {
     Display* display = layer().display;
@@ -474,9 +503,11 @@ void applyTranslucency(HDC__* dc) {
                              shapeMargin(window.clientWidth, window.clientHeight), dc->shape);
         }
     }
-    const TranslucencyPlan plan = planTranslucency(colorKey, alpha, keyed, dc->argb, compositing);
+    // The pass needs GL 1.4's separate blend functions and blend colour.
+    const bool perPixelCapable = dc->argb && dc->glVersion >= 14;
+    const TranslucencyPlan plan = planTranslucency(colorKey, alpha, keyed, perPixelCapable, compositing);
     updateShapes(dc, plan.boundingShape, plan.inputShape);
-    if (plan.alphaPass && attributeStacksHaveRoom()) {
+    if (plan.alphaPass && attributeStacksHaveRoom()) { // a full stack: the frame shows opaque once
         writeAlpha(dc, frame, keyed);
         if (!dc->alphaPassOn) {
             dc->alphaPassOn = true;
