@@ -7,9 +7,9 @@
 // pixels have it they are cut out of the input shape (click-through) and, unless per-pixel alpha
 // shows them, out of the bounding shape (see-through).
 // LWA_ALPHA: a compositing manager blends by the window's _NET_WM_WINDOW_OPACITY. Where the window was
-// given a visual with alpha (a compositor was running when its pixel format was set) the layer writes
-// the opacity into the frame's own alpha instead, key pixels fully transparent, so compositors that
-// ignore the hint blend it too. Without a compositor nothing blends: the window shows opaque.
+// given a visual with alpha (under Xwayland, whose compositors ignore the hint; see wantsPerPixelAlpha)
+// the layer writes the opacity into the frame's own alpha instead, key pixels fully transparent.
+// Without a compositor nothing blends: the window shows opaque.
 
 #include <X11/extensions/shape.h>
 #include <X11/extensions/Xrandr.h>
