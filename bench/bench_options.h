@@ -12,6 +12,7 @@ struct BenchOptions {
     std::string plain;         // the yardstick
     std::string colorKeyBench; // the colour-key micro-measure; empty: that row is skipped
     std::string wineExe;       // a Windows build to run under wine64; empty: that row is skipped
+    std::string compositor;    // a compositing manager run on the bench's Xvfb throughout; empty: none
     bool help = false;
 };
 

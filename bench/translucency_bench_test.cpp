@@ -146,8 +146,9 @@ std::optional<BenchOptions> parse(std::vector<const char*> args, std::string& er
 
 TEST(Options, ValuesOverDefaults) {
     std::string error;
-    const auto options =
-        parse({"--rounds", "5", "--seconds", "1.5", "--plain", "/x/plain", "--wine-exe", "t.exe"}, error);
+    const auto options = parse({"--rounds", "5", "--seconds", "1.5", "--plain", "/x/plain", "--wine-exe", "t.exe",
+                                "--compositor", "/usr/bin/xcompmgr"},
+                               error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->rounds, 5);
     EXPECT_DOUBLE_EQ(options->seconds, 1.5);
@@ -155,6 +156,8 @@ TEST(Options, ValuesOverDefaults) {
     EXPECT_EQ(options->ours, "/build/tessivar");
     EXPECT_EQ(options->plain, "/x/plain");
     EXPECT_EQ(options->wineExe, "t.exe");
+    EXPECT_EQ(options->compositor, "/usr/bin/xcompmgr");
+    EXPECT_TRUE(parse({}, error)->compositor.empty()) << "no compositor unless asked for";
     EXPECT_FALSE(options->help);
     EXPECT_TRUE(parse({"--help"}, error)->help);
 }

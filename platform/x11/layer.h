@@ -7,7 +7,9 @@
 
 #include <X11/Xlib.h>
 #include <GL/glx.h>
+#include <X11/Xutil.h>
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <set>
@@ -58,10 +60,22 @@ struct HDC__ {
     bool paletteColormap = false; // writable and indexed: RealizePalette stores into it
     int colormapCells = 0;
     HPALETTE selectedPalette = nullptr;
-    // Colour-key state kept between frames.
-    std::vector<unsigned char> frame;
-    std::vector<MaskRect> appliedShape;
-    bool shapeApplied = false;
+    // Translucency state kept between frames (gdi32/swap_buffers.cpp).
+    GLXContext glCapsContext = nullptr;   // the context the GL facts below were read from
+    int glVersion = 0;                    // its GL version as major * 10 + minor
+    bool argb = false;                    // window and surface have a 32-bit visual with alpha: per-pixel alpha
+    int maxReadWidth = 0;                 // GL_MAX_VIEWPORT_DIMS of the context: the most a frame is read;
+    int maxReadHeight = 0;                //   0 until first read
+    std::vector<uint32_t> frame;          // the back buffer last read, BGRA words; sized by the window
+    std::vector<MaskRect> shape;          // the opaque rectangles of the frame last read
+    std::vector<unsigned char> alphaMask; // per-pixel alpha of a frame with much key, as last drawn
+    std::vector<MaskRect> appliedShape;   // the shape on the window: bounding and/or input, see below
+    bool boundingApplied = false;         // the window's bounding shape is appliedShape (else none)
+    bool inputApplied = false;            // the window's input shape is appliedShape (else none)
+    bool alphaPassOn = false;             // the last frame went through the per-pixel alpha pass
+    long long lastSwap = 0;               // monotonic ns of the last swap the layer paced
+    long long mapCheckedAt = 0;           // monotonic ns of the last look at the window's map state
+    bool viewable = true;                 // the window was viewable at that look
 };
 
 struct HGLRC__ {
@@ -168,6 +182,12 @@ struct LayerState {
     std::set<HPALETTE> palettes;           // GDI's handle table for palettes
     bool swapControlResolved = false;      // swapTarget has been looked up
     SwapIntervalTarget swapTarget;         // the GLX swap control behind wglSwapIntervalEXT, if any
+    int pacedInterval = 0;             // set through the layer's own wglSwapIntervalEXT (no GLX one)
+    long long refreshPeriod = 0;       // ns between the display's refreshes; 0 until looked up
+    Atom compositorSelection = 0;      // _NET_WM_CM_S<screen>; 0 until interned
+    bool compositing = false;          // a compositing manager owned it at the last look
+    long long compositorCheckedAt = 0; // monotonic ns of that look; 0: never looked
+    bool opaqueNoticeGiven = false;    // the line saying windows show opaque was printed
 
     // KERNEL32
     std::mutex threadsLock;          // threads may be started and closed from any thread
@@ -233,6 +253,9 @@ void setWindowProperties(Display* display, const HWND__& window, HICON icon, int
 // Sets or removes _NET_WM_WINDOW_OPACITY to match the window's layered attributes; false when the
 // server refused (the X window is gone).
 bool applyOpacity(Display* display, const HWND__& window);
+// Remakes a window that was never shown on another visual, keeping its properties, so that a GL
+// surface with alpha can be blended by a compositor; false (the window unchanged) when it fails.
+bool moveWindowToVisual(HWND__* window, const XVisualInfo& visual, Colormap colormap);
 
 // GDI32 (gdi32/)
 // The window-capable RGBA configs of the display's default screen, read once; empty without GLX.
@@ -243,7 +266,12 @@ bool createWindowSurface(HDC__* dc, const PixelFormat& format);
 int drawableExtent(int clientExtent);
 // Keeps the GL surface the size of the client area; called whenever that size changes.
 void resizeWindowSurface(HWND__* window);
-// Cuts the pixels of the window's key colour out of its shape, from the current back buffer.
-void updateColorKeyShape(HDC__* dc);
+// The colour key and opacity of a layered window for the frame in the current back buffer: shapes
+// where key pixels are, or per-pixel alpha under a compositor. Called by SwapBuffers before the swap.
+void applyTranslucency(HDC__* dc);
+// Whether a compositing manager owns the default screen now (looked up at most once a second).
+bool compositorPresent();
+// Whether layered windows should get a 32-bit visual with alpha for per-pixel blending.
+bool wantsPerPixelAlpha(const HWND__& window);
 // True when the palette is one that CreatePalette made and DeleteObject has not freed.
 bool isLivePalette(HPALETTE palette);

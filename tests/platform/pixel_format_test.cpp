@@ -222,4 +222,76 @@ TEST(ClosestPixelFormat, SingleBufferedServesARequestWithoutDoubleBuffering) {
     EXPECT_EQ(closestPixelFormat({singleBuffered()}, single), 1);
 }
 
+// Mesa's window configs as the layer sees them: the window's 24-bit visual with and without alpha in the
+// GL buffer, and the 32-bit visual with alpha, each with depth buffers of 16, 24 and 32 bits.
+struct Candidates {
+    std::vector<PIXELFORMATDESCRIPTOR> formats;
+    std::vector<int> visualDepths;
+    void add(FormatTraits t, int depthBits) {
+        formats.push_back(withDepth(t, depthBits));
+        visualDepths.push_back(t.depth);
+    }
+    // The traits of the chosen format, for readable failures.
+    std::string describe(int chosen) const {
+        if (chosen == 0) return "none";
+        const PIXELFORMATDESCRIPTOR& f = formats[chosen - 1];
+        return "visual " + std::to_string(visualDepths[chosen - 1]) + ", alpha " + std::to_string(f.cAlphaBits) +
+               ", depth " + std::to_string(f.cDepthBits);
+    }
+};
+
+Candidates mesaLikeCandidates() {
+    FormatTraits alpha24 = trueColour24();
+    alpha24.alphaSize = 8;
+    Candidates c;
+    for (int depthBits : {16, 24, 32}) c.add(trueColour24(), depthBits);
+    for (int depthBits : {16, 24, 32}) c.add(alpha24, depthBits);
+    for (int depthBits : {16, 24, 32}) c.add(trueColour32(), depthBits);
+    return c;
+}
+
+int choose(const Candidates& c, const FormatPreference& preference) {
+    return closestPixelFormat(c.formats, shellRequest(), preference, c.visualDepths);
+}
+
+TEST(ClosestPixelFormat, LayerPreferencesPickAlphaDepthAndVisualWithoutCostingTheRequest) {
+    const Candidates c = mesaLikeCandidates();
+    EXPECT_EQ(c.describe(choose(c, {})), "visual 24, alpha 0, depth 16") << "no preference: Win32's choice";
+
+    FormatPreference deeper;
+    deeper.depthBits = 24;
+    EXPECT_EQ(c.describe(choose(c, deeper)), "visual 24, alpha 0, depth 24");
+
+    FormatPreference layered = deeper;
+    layered.alpha = true;
+    layered.visualDepth = 24;
+    EXPECT_EQ(c.describe(choose(c, layered)), "visual 24, alpha 8, depth 24") << "alpha on the window's own visual";
+
+    FormatPreference perPixel = layered;
+    perPixel.visualDepth = 32;
+    EXPECT_EQ(c.describe(choose(c, perPixel)), "visual 32, alpha 8, depth 24");
+}
+
+TEST(ClosestPixelFormat, PreferencesNeverOutrankWhatWasAskedFor) {
+    Candidates c;
+    FormatTraits shallow = trueColour32();
+    c.add(shallow, 0);         // the wanted visual with alpha, but no depth buffer
+    c.add(trueColour24(), 16); // what the request asks for
+    FormatPreference preference;
+    preference.visualDepth = 32;
+    preference.alpha = true;
+    preference.depthBits = 24;
+    EXPECT_EQ(c.describe(choose(c, preference)), "visual 24, alpha 0, depth 16");
+
+    // A request for more depth than preferred keeps the smallest depth that suffices.
+    PIXELFORMATDESCRIPTOR deep = shellRequest();
+    deep.cDepthBits = 32;
+    const Candidates m = mesaLikeCandidates();
+    const int chosen = closestPixelFormat(m.formats, deep, preference, m.visualDepths);
+    EXPECT_EQ(m.describe(chosen), "visual 32, alpha 8, depth 32");
+
+    // Without a visual depth for each format the visual preference cannot apply.
+    EXPECT_EQ(m.describe(closestPixelFormat(m.formats, shellRequest(), preference)), "visual 24, alpha 8, depth 24");
+}
+
 } // namespace

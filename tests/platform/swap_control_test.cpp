@@ -45,3 +45,34 @@ TEST(HasExtension, FindsNamesAnywhereInTheList) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Pacing, RefreshRateFromModeTimings) {
+    // 1920x1080 at 60 Hz (CEA): 148.5 MHz over 2200 x 1125.
+    EXPECT_NEAR(modeRefreshHz(148500000, 2200, 1125, false, false), 60.0, 1e-9);
+    EXPECT_NEAR(modeRefreshHz(74250000, 2200, 1125, true, false), 60.0, 1e-9) << "1080i shows a field a refresh";
+    EXPECT_NEAR(modeRefreshHz(25175000, 800, 525, false, true), 29.97, 0.01) << "double scan shows lines twice";
+    // Xvfb's modes have no timings.
+    EXPECT_EQ(modeRefreshHz(0, 1024, 768, false, false), 0.0);
+    EXPECT_EQ(modeRefreshHz(148500000, 0, 1125, false, false), 0.0);
+}
+
+TEST(Pacing, PeriodFallsBackTo60HzWhereTheRateIsUnknownOrImplausible) {
+    EXPECT_EQ(refreshPeriodNs(60.0), 16666667);
+    EXPECT_EQ(refreshPeriodNs(144.0), 6944444);
+    for (double unknown : {0.0, -1.0, 5.0, 100000.0}) EXPECT_EQ(refreshPeriodNs(unknown), 16666667) << unknown;
+}
+
+TEST(Pacing, SwapsComeIntervalPeriodsApartWithoutCatchUpBursts) {
+    const long long period = 16666667;
+    const long long t0 = 1000000000;
+    EXPECT_EQ(nextSwapTime(0, t0, period, 1), t0) << "the first swap goes at once";
+    EXPECT_EQ(nextSwapTime(t0, t0 + 1000, period, 1), t0 + period) << "a fast frame waits";
+    EXPECT_EQ(nextSwapTime(t0, t0 + 1000, period, 2), t0 + 2 * period);
+    EXPECT_EQ(nextSwapTime(t0, t0 + period + 5, period, 1), t0 + period) << "slightly late: keep the cadence";
+    EXPECT_EQ(nextSwapTime(t0, t0 + 3 * period, period, 1), t0 + 3 * period) << "a stall restarts from now";
+    EXPECT_EQ(nextSwapTime(t0, t0 + 1000, period, 0), t0 + 1000) << "interval 0 does not pace";
+}
+
+} // namespace

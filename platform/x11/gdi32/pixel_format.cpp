@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "layer.h"
 
@@ -25,10 +26,26 @@ int attribute(Display* display, GLXFBConfig config, int name) {
     return value;
 }
 
-bool drawsRgbaToWindow(Display* display, GLXFBConfig config) {
-    return (attribute(display, config, GLX_RENDER_TYPE) & GLX_RGBA_BIT) &&
-           (attribute(display, config, GLX_DRAWABLE_TYPE) & GLX_WINDOW_BIT) &&
-           attribute(display, config, GLX_X_RENDERABLE) && attribute(display, config, GLX_VISUAL_ID);
+// The configs that can draw RGBA into a window with an X visual, in the display's own order. GLX
+// filters them itself: asking each config for its attributes costs about a microsecond a question.
+std::vector<GLXFBConfig> windowConfigs(Display* display) {
+    const int screen = DefaultScreen(display);
+    const int wanted[] = {
+        GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_X_RENDERABLE, True, None};
+    int chosenCount = 0;
+    GLXFBConfig* chosen = glXChooseFBConfig(display, screen, wanted, &chosenCount);
+    const std::unordered_set<GLXFBConfig> matching(chosen, chosen + std::max(chosenCount, 0));
+    if (chosen) XFree(chosen);
+    int count = 0;
+    GLXFBConfig* all = glXGetFBConfigs(display, screen, &count);
+    std::vector<GLXFBConfig> configs;
+    for (int i = 0; i < count; ++i) {
+        // NOTE: Win32 lists no multisampled formats through DescribePixelFormat (only WGL_ARB_pixel_format
+        // reaches them), so neither does the layer.
+        if (matching.count(all[i]) && attribute(display, all[i], GLX_SAMPLE_BUFFERS) == 0) configs.push_back(all[i]);
+    }
+    if (all) XFree(all);
+    return configs;
 }
 
 FormatTraits traitsOf(Display* display, GLXFBConfig config, const XVisualInfo& visual) {
@@ -68,16 +85,12 @@ bool validFormat(const std::vector<PixelFormat>& formats, int format) {
 std::vector<PixelFormat> readPixelFormats(Display* display) {
     std::vector<PixelFormat> formats;
     if (!display || !hasGlx(display)) return formats;
-    int count = 0;
-    GLXFBConfig* configs = glXGetFBConfigs(display, DefaultScreen(display), &count);
-    for (int i = 0; i < count; ++i) {
-        if (!drawsRgbaToWindow(display, configs[i])) continue;
-        XVisualInfo* visual = glXGetVisualFromFBConfig(display, configs[i]);
+    for (GLXFBConfig config : windowConfigs(display)) {
+        XVisualInfo* visual = glXGetVisualFromFBConfig(display, config);
         if (!visual) continue;
-        formats.push_back({configs[i], traitsOf(display, configs[i], *visual)});
+        formats.push_back({config, traitsOf(display, config, *visual)});
         XFree(visual);
     }
-    if (configs) XFree(configs);
     return formats;
 }
 
@@ -93,9 +106,55 @@ const std::vector<PixelFormat>& pixelFormats() {
     return state.pixelFormats;
 }
 
+namespace {
+
+std::vector<int> visualDepthsOf(const std::vector<PixelFormat>& formats) {
+    std::vector<int> depths;
+    depths.reserve(formats.size());
+    for (const PixelFormat& format : formats) depths.push_back(format.traits.depth);
+    return depths;
+}
+
+bool isLayered(const HWND__& window) {
+    return (window.exStyle & WS_EX_LAYERED) && (window.layeredFlags & (LWA_COLORKEY | LWA_ALPHA));
+}
+
+// What the layer wants of the format beyond the request (see FormatPreference).
+FormatPreference layerPreference(const HWND__* window) {
+    FormatPreference preference;
+    // NOTE: measured on Mesa's llvmpipe, a frame with a 32-bit depth buffer costs less CPU than with a
+    // 24-bit one, and that less than with a 16-bit one; Win32 drivers commonly give more depth than a
+    // request of 16 anyway. Where no 32-bit buffer exists the nearest size is taken.
+    preference.depthBits = 32;
+    if (!window || !isLayered(*window)) return preference;
+    // A layered window's frame is read back every frame: with alpha in the buffer that is a plain copy.
+    preference.alpha = true;
+    // Per-pixel alpha needs the window remade on a 32-bit visual, possible only before it is shown.
+    const bool canRemake = !(window->style & WS_VISIBLE);
+    preference.visualDepth = canRemake && wantsPerPixelAlpha(*window) ? 32 : window->depth;
+    return preference;
+}
+
+bool hasAlphaVisual(const PixelFormat& format) { return format.traits.depth == 32 && format.traits.alphaSize > 0; }
+
+// Puts the window on the format's visual where per-pixel alpha wants that and the window allows it.
+void matchWindowVisual(HDC__* dc, const PixelFormat& format) {
+    HWND__* window = dc->window;
+    if (!hasAlphaVisual(format) || window->depth == 32 || !isLayered(*window)) return;
+    Display* display = layer().display;
+    XVisualInfo* visual = glXGetVisualFromFBConfig(display, format.config);
+    if (!visual) return;
+    const Colormap colormap = XCreateColormap(display, RootWindow(display, visual->screen), visual->visual, AllocNone);
+    if (!moveWindowToVisual(window, *visual, colormap)) XFreeColormap(display, colormap);
+    XFree(visual);
+}
+
+} // namespace
+
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
     if (!dc || !request) return 0;
-    return closestPixelFormat(descriptorsOf(pixelFormats()), *request);
+    const std::vector<PixelFormat>& formats = pixelFormats();
+    return closestPixelFormat(descriptorsOf(formats), *request, layerPreference(dc->window), visualDepthsOf(formats));
 }
 
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
@@ -104,9 +163,12 @@ BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
     if (dc->format != 0) return dc->format == format;
     const std::vector<PixelFormat>& formats = pixelFormats();
     if (!validFormat(formats, format)) return FALSE;
-    if (!createWindowSurface(dc, formats[format - 1])) return FALSE;
+    const PixelFormat& chosen = formats[format - 1];
+    matchWindowVisual(dc, chosen);
+    if (!createWindowSurface(dc, chosen)) return FALSE;
     dc->format = format;
-    dc->config = formats[format - 1].config;
+    dc->config = chosen.config;
+    dc->argb = hasAlphaVisual(chosen) && dc->window->depth == 32;
     return TRUE;
 }
 

@@ -1,5 +1,7 @@
 // The process entry point: checks for a display, then runs the Win32-shaped program.
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,9 +25,20 @@ void reportNoDisplay() {
     }
 }
 
+// NOTE: glibc returns freed memory to the system as soon as the top of the heap is 128 KiB free, and
+// serves blocks of 128 KiB and more with mmap of their own. Per-frame buffers of that size (the GL
+// driver's among them) then cost a fresh set of page faults every frame. With these thresholds the
+// heap stays once it has grown; blocks of 32 MiB and more, such as the frame of a very large window,
+// still go back to the system when freed.
+void keepHeapBetweenFrames() {
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+}
+
 } // namespace
 
 int main() {
+    keepHeapBetweenFrames();
     if (!layer().display) {
         reportNoDisplay();
         return 1;

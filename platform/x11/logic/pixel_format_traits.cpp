@@ -5,6 +5,7 @@
 #include <X11/X.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <tuple>
 
 namespace {
@@ -87,18 +88,30 @@ bool fits(const PIXELFORMATDESCRIPTOR& format, const PIXELFORMATDESCRIPTOR& requ
 }
 
 // Lower is better, compared in order: a palette only when nothing else exists, then missing
-// colour, depth and alpha bits, then bits beyond the request.
-using Distance = std::tuple<int, int, int, int, int, int, int, int>;
+// colour, depth and alpha bits, then the layer's preferences, then bits beyond the request.
+using Distance = std::tuple<int, int, int, int, int, int, int, int, int, int>;
 
-Distance distance(const PIXELFORMATDESCRIPTOR& f, const PIXELFORMATDESCRIPTOR& r) {
+// How far a depth buffer is from the preferred size; a buffer smaller than asked for never gets here
+// ahead of one that is large enough, since the shortfall is compared first.
+int depthDistance(const PIXELFORMATDESCRIPTOR& f, const PIXELFORMATDESCRIPTOR& r, const FormatPreference& p) {
+    if (p.depthBits <= 0 || p.depthBits < r.cDepthBits) return excess(r.cDepthBits, f.cDepthBits);
+    return std::abs(f.cDepthBits - p.depthBits);
+}
+
+Distance distance(const PIXELFORMATDESCRIPTOR& f, const PIXELFORMATDESCRIPTOR& r, const FormatPreference& p,
+                  int visualDepth) {
     const int extraBuffers = excess(r.cStencilBits, f.cStencilBits) + excess(r.cAccumBits, f.cAccumBits) +
                              excess(r.cAuxBuffers, f.cAuxBuffers);
+    const bool wrongVisual = p.visualDepth != 0 && visualDepth != 0 && visualDepth != p.visualDepth;
+    const bool missingAlpha = p.alpha && f.cAlphaBits == 0;
     return {(f.dwFlags & PFD_NEED_PALETTE) ? 1 : 0,
             shortfall(r.cColorBits, f.cColorBits),
             shortfall(r.cDepthBits, f.cDepthBits),
             shortfall(r.cAlphaBits, f.cAlphaBits) + shortfall(r.cStencilBits, f.cStencilBits),
-            excess(r.cDepthBits, f.cDepthBits),
-            excess(r.cAlphaBits, f.cAlphaBits),
+            wrongVisual ? 1 : 0,
+            missingAlpha ? 1 : 0,
+            depthDistance(f, r, p),
+            p.alpha ? 0 : excess(r.cAlphaBits, f.cAlphaBits),
             extraBuffers,
             excess(r.cColorBits, f.cColorBits)};
 }
@@ -143,12 +156,14 @@ PIXELFORMATDESCRIPTOR describePixelFormat(const FormatTraits& t) {
     return pfd;
 }
 
-int closestPixelFormat(const std::vector<PIXELFORMATDESCRIPTOR>& formats, const PIXELFORMATDESCRIPTOR& request) {
+int closestPixelFormat(const std::vector<PIXELFORMATDESCRIPTOR>& formats, const PIXELFORMATDESCRIPTOR& request,
+                       const FormatPreference& preference, const std::vector<int>& visualDepths) {
     int best = 0;
     Distance bestDistance{};
     for (size_t i = 0; i < formats.size(); ++i) {
         if (!fits(formats[i], request)) continue;
-        const Distance d = distance(formats[i], request);
+        const int visualDepth = i < visualDepths.size() ? visualDepths[i] : 0;
+        const Distance d = distance(formats[i], request, preference, visualDepth);
         if (best == 0 || d < bestDistance) {
             best = static_cast<int>(i) + 1;
             bestDistance = d;

@@ -21,3 +21,26 @@ SwapControl pickSwapControl(const char* extensions) {
     if (hasExtension(extensions, "GLX_SGI_swap_control")) return SwapControl::Sgi;
     return SwapControl::Missing;
 }
+
+double modeRefreshHz(unsigned long dotClock, unsigned hTotal, unsigned vTotal, bool interlaced, bool doubleScan) {
+    if (dotClock == 0 || hTotal == 0 || vTotal == 0) return 0.0;
+    double lines = static_cast<double>(vTotal);
+    // An interlaced mode shows a field, half the lines, per refresh; a double-scanned one each line twice.
+    if (interlaced) lines /= 2.0;
+    if (doubleScan) lines *= 2.0;
+    return static_cast<double>(dotClock) / (static_cast<double>(hTotal) * lines);
+}
+
+long long refreshPeriodNs(double hertz) {
+    constexpr double kFallbackHz = 60.0;
+    // NOTE: below 20 Hz or above 1000 Hz the timings are more likely wrong than the display that odd.
+    const double rate = (hertz >= 20.0 && hertz <= 1000.0) ? hertz : kFallbackHz;
+    return static_cast<long long>(1e9 / rate + 0.5);
+}
+
+long long nextSwapTime(long long previous, long long now, long long period, int interval) {
+    if (interval <= 0 || period <= 0 || previous <= 0) return now;
+    const long long due = previous + period * interval;
+    if (due < now - period) return now;
+    return due;
+}

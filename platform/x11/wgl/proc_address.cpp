@@ -1,4 +1,5 @@
-// wglGetProcAddress: GL entry points through GLX, and wglSwapIntervalEXT on GLX swap control.
+// wglGetProcAddress: GL entry points through GLX, and wglSwapIntervalEXT on GLX swap control or,
+// where the driver has none, on the layer's own pacing.
 
 #include <cstring>
 
@@ -50,6 +51,15 @@ SwapIntervalTarget lookUpSwapControl(Display* display) {
     return target;
 }
 
+// Where GLX lists no swap control the layer paces swaps itself (gdi32/swap_buffers.cpp): to the
+// display's refresh rate, interval frames apart. As WGL_EXT_swap_control says, a negative interval
+// is refused.
+int GAUGE_STDCALL swapIntervalPaced(int interval) {
+    if (interval < 0) return FALSE;
+    layer().pacedInterval = interval;
+    return TRUE;
+}
+
 WglSwapInterval swapIntervalFunction() {
     LayerState& state = layer();
     if (!state.display) return nullptr;
@@ -60,7 +70,7 @@ WglSwapInterval swapIntervalFunction() {
     if (state.swapTarget.ext) return swapIntervalExt;
     if (state.swapTarget.mesa) return swapIntervalMesa;
     if (state.swapTarget.sgi) return swapIntervalSgi;
-    return nullptr;
+    return swapIntervalPaced;
 }
 
 } // namespace

@@ -1,0 +1,466 @@
+// Translucency under real window managers and a compositor: the program, and keyed_window (a small
+// layered program whose picture has a known key area), on a private Xvfb with openbox, xfwm4 or
+// xcompmgr. The frames keep their decorations and take clicks; under the compositor the screen shows
+// the window blended at 150/255 over what is behind it, and key pixels show and pass clicks through.
+// NOTE: gtest comes before the X11 headers, whose None and Bool macros break its templates.
+#include <gtest/gtest.h>
+
+#include "child_process.h"
+#include "gauge_image.h"
+#include "png_writer.h"
+#include "x11_properties.h"
+#include "x11_windows.h"
+#include "x_session.h"
+#include "xvfb_server.h"
+
+#include <unistd.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
+#include <thread>
+
+namespace {
+
+const std::string gaugeTitle = "Tessivar - tessivar.example.org";
+const std::string keyedTitle = "keyed window";
+const std::string noCompositorLine = "no compositing manager owns _NET_WM_CM_S0";
+constexpr int gaugeSide = 600;
+constexpr double startSeconds = 10.0;
+constexpr double exitSeconds = 5.0;
+
+// What the root window shows behind everything, and a window of the test's own below the keyed one.
+const Rgb background{40, 160, 90};
+const Rgb below{200, 200, 40};
+
+using Clock = std::chrono::steady_clock;
+
+bool waitUntil(const std::function<bool()>& done, double seconds) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
+    return true;
+}
+
+// A colour composited at opacity 150 over another: what a compositor shows for one pixel of the window.
+Rgb blend(Rgb window, Rgb behind) {
+    auto channel = [](int w, int b) { return (w * 150 + b * 105 + 127) / 255; };
+    return {channel(window.r, behind.r), channel(window.g, behind.g), channel(window.b, behind.b)};
+}
+
+::testing::AssertionResult near(Rgb actual, Rgb expected, const char* what) {
+    if (std::abs(actual.r - expected.r) <= 2 && std::abs(actual.g - expected.g) <= 2 &&
+        std::abs(actual.b - expected.b) <= 2)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << what << ": (" << actual.r << ", " << actual.g << ", " << actual.b
+                                         << ") instead of (" << expected.r << ", " << expected.g << ", " << expected.b
+                                         << ") within 2";
+}
+
+unsigned long pixelOf(Display* display, Rgb c) {
+    XColor colour = {};
+    colour.red = static_cast<unsigned short>(c.r * 257);
+    colour.green = static_cast<unsigned short>(c.g * 257);
+    colour.blue = static_cast<unsigned short>(c.b * 257);
+    XAllocColor(display, DefaultColormap(display, DefaultScreen(display)), &colour);
+    return colour.pixel;
+}
+
+// The left, right, top and bottom frame widths a window manager announced; all zero without a frame.
+std::array<long, 4> frameExtents(Display* display, Window window) {
+    std::array<long, 4> extents = {0, 0, 0, 0};
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4, False, XA_CARDINAL,
+                           &type, &format, &count, &remaining, &data) == Success &&
+        data && count == 4 && format == 32) {
+        const long* values = reinterpret_cast<const long*>(data);
+        for (int i = 0; i < 4; ++i) extents[i] = values[i];
+    }
+    if (data) XFree(data);
+    return extents;
+}
+
+bool framed(const std::array<long, 4>& e) { return e[0] > 0 || e[1] > 0 || e[2] > 0 || e[3] > 0; }
+
+class TranslucencyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server_ = XvfbServer::start();
+        ASSERT_TRUE(server_) << "Xvfb did not start";
+        x_ = XSession::open(server_->displayName());
+        ASSERT_TRUE(x_) << "no XTest connection";
+        scratch_ = std::filesystem::temp_directory_path() / ("tessivar-wm-" + std::to_string(getpid()));
+        std::filesystem::create_directories(scratch_);
+    }
+
+    void TearDown() override {
+        if (HasFailure()) saveScreen();
+        programs_.clear();
+        helpers_.clear();
+        x_.reset();
+        server_.reset();
+        std::filesystem::remove_all(scratch_);
+    }
+
+    Display* display() const { return x_->display(); }
+    Window root() const { return DefaultRootWindow(display()); }
+
+    std::unique_ptr<ChildProcess> launch(std::vector<std::string> argv, const std::string& output,
+                                         std::map<std::string, std::optional<std::string>> environment = {}) {
+        LaunchOptions options;
+        options.argv = std::move(argv);
+        options.environment = std::move(environment);
+        options.environment["DISPLAY"] = server_->displayName();
+        options.workingDirectory = scratch_.string();
+        options.outputPath = (scratch_ / output).string();
+        return ChildProcess::launch(options);
+    }
+
+    // A window manager or compositor, stopped at the end of the test.
+    void startHelper(std::vector<std::string> argv) {
+        helpers_.push_back(launch(std::move(argv), "helper" + std::to_string(helpers_.size()) + ".txt"));
+        ASSERT_TRUE(helpers_.back());
+    }
+
+    // perPixel: asks the layer for per-pixel alpha under any compositor, as it does by itself under
+    // Xwayland; otherwise X compositors blend by the opacity hint.
+    ChildProcess* startProgram(const std::string& path, bool perPixel = false) {
+        std::map<std::string, std::optional<std::string>> environment;
+        environment["TESSIVAR_PER_PIXEL_ALPHA"] = perPixel ? std::optional<std::string>("1") : std::nullopt;
+        programs_.push_back(launch({path}, "program" + std::to_string(programs_.size()) + ".txt", environment));
+        return programs_.back().get();
+    }
+
+    // Waits for the window manager to announce itself on the root window.
+    ::testing::AssertionResult waitForWindowManager() {
+        if (waitUntil([&] { return hasProperty(display(), root(), "_NET_SUPPORTING_WM_CHECK"); }, startSeconds))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "no window manager announced itself";
+    }
+
+    ::testing::AssertionResult waitForCompositor() {
+        const Atom selection = XInternAtom(display(), "_NET_WM_CM_S0", False);
+        if (waitUntil([&] { return XGetSelectionOwner(display(), selection) != None; }, startSeconds))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "no compositing manager took _NET_WM_CM_S0";
+    }
+
+    Window waitForTitle(const std::string& title) { return waitForWindow(display(), title, startSeconds); }
+
+    std::array<long, 4> waitForFrame(Window window) {
+        std::array<long, 4> extents = {};
+        waitUntil(
+            [&] {
+                extents = frameExtents(display(), window);
+                return framed(extents);
+            },
+            startSeconds);
+        return extents;
+    }
+
+    // The root window's pixel at a screen point: what is on screen, composited or not.
+    Rgb screenPixel(int x, int y) {
+        const auto image = captureScreenArea(display(), {x, y, 1, 1});
+        if (!image) return {-1, -1, -1};
+        return {image->rgb[0], image->rgb[1], image->rgb[2]};
+    }
+
+    // A solid root background, also as the pixmap that compositors paint behind everything.
+    void setBackground(Rgb colour) {
+        const int screen = DefaultScreen(display());
+        const Pixmap pixmap = XCreatePixmap(display(), root(), 8, 8, DefaultDepth(display(), screen));
+        GC gc = XCreateGC(display(), pixmap, 0, nullptr);
+        XSetForeground(display(), gc, pixelOf(display(), colour));
+        XFillRectangle(display(), pixmap, gc, 0, 0, 8, 8);
+        XFreeGC(display(), gc);
+        XSetWindowBackgroundPixmap(display(), root(), pixmap);
+        XClearWindow(display(), root());
+        XChangeProperty(display(), root(), XInternAtom(display(), "_XROOTPMAP_ID", False), XA_PIXMAP, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&pixmap), 1);
+        XSync(display(), False);
+    }
+
+    // A window of the test's own that no window manager handles, to catch clicks that pass through.
+    Window makeWindowBelow(int x, int y, int side, Rgb colour) {
+        XSetWindowAttributes attributes = {};
+        attributes.override_redirect = True;
+        attributes.background_pixel = pixelOf(display(), colour);
+        attributes.event_mask = ButtonPressMask;
+        const Window window =
+            XCreateWindow(display(), root(), x, y, side, side, 0, CopyFromParent, InputOutput, CopyFromParent,
+                          CWOverrideRedirect | CWBackPixel | CWEventMask, &attributes);
+        XMapWindow(display(), window);
+        XSync(display(), False);
+        return window;
+    }
+
+    bool clickReached(Window window) {
+        XEvent event;
+        return waitUntil([&] { return XCheckWindowEvent(display(), window, ButtonPressMask, &event) == True; }, 1.0);
+    }
+
+    void clickAt(int x, int y) {
+        x_->moveTo(root(), {x, y});
+        x_->pressButton(Button1);
+        x_->releaseButton(Button1);
+    }
+
+    std::string output(const ChildProcess* program) const {
+        for (const auto& p : programs_)
+            if (p.get() == program) return p->output();
+        return "";
+    }
+
+    void saveScreen() {
+        if (!x_) return;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string stem =
+            std::string(E2E_ARTIFACT_DIR) + "/failed-" + info->test_suite_name() + "." + info->name();
+        if (auto screen = x_->captureScreen()) writePngFile(*screen, stem + "-screen.png");
+        std::ofstream log(stem + ".log");
+        for (const auto& p : programs_) log << p->output() << "\n----\n";
+    }
+
+    std::unique_ptr<XvfbServer> server_;
+    std::unique_ptr<XSession> x_;
+    std::filesystem::path scratch_;
+    std::vector<std::unique_ptr<ChildProcess>> helpers_;
+    std::vector<std::unique_ptr<ChildProcess>> programs_;
+};
+
+// ---- Window managers -----------------------------------------------------------------------------
+
+class UnderOpenbox : public TranslucencyTest {
+protected:
+    void SetUp() override {
+        TranslucencyTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startHelper({"/usr/bin/openbox"}));
+        ASSERT_TRUE(waitForWindowManager());
+    }
+
+    // The middle of openbox's close button, the rightmost of its title bar.
+    WindowPoint closeButton(Window window, const std::array<long, 4>& extents) {
+        const auto area = windowRect(display(), window);
+        return {area->x + area->width + static_cast<int>(extents[1]) - 10, area->y - static_cast<int>(extents[2]) / 2};
+    }
+};
+
+TEST_F(UnderOpenbox, TheGaugesCloseButtonEndsItWithStatus0) {
+    ChildProcess* gauge = startProgram(TESSIVAR_BINARY);
+    const Window window = waitForTitle(gaugeTitle);
+    ASSERT_NE(window, static_cast<Window>(None));
+    const auto extents = waitForFrame(window);
+    ASSERT_TRUE(framed(extents)) << "openbox gave the gauge no frame";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const WindowPoint close = closeButton(window, extents);
+    clickAt(close.x, close.y);
+    EXPECT_EQ(gauge->waitForExit(exitSeconds), std::optional(0)) << "the close button did not end the gauge";
+
+    // Without a compositor the one line saying so, once.
+    const std::string said = output(gauge);
+    const size_t first = said.find(noCompositorLine);
+    EXPECT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find(noCompositorLine, first + 1), std::string::npos) << "said more than once: " << said;
+}
+
+TEST_F(UnderOpenbox, DraggingTheGaugesTitleBarMovesIt) {
+    startProgram(TESSIVAR_BINARY);
+    const Window window = waitForTitle(gaugeTitle);
+    ASSERT_NE(window, static_cast<Window>(None));
+    const auto extents = waitForFrame(window);
+    ASSERT_TRUE(framed(extents));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto before = windowRect(display(), window);
+    ASSERT_TRUE(before);
+    const WindowPoint grab = {before->x + 150, before->y - static_cast<int>(extents[2]) / 2};
+    x_->drag(root(), Button1, grab, {grab.x + 120, grab.y + 80});
+    std::optional<XRectangle> after;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            after = windowRect(display(), window);
+            return after && after->x == before->x + 120 && after->y == before->y + 80;
+        },
+        3.0))
+        << "from (" << before->x << ", " << before->y << ") to (" << (after ? after->x : -1) << ", "
+        << (after ? after->y : -1) << ") instead of +120, +80";
+}
+
+// With key pixels on screen the window is shaped; the frame openbox builds from that shape must still
+// take clicks, and the key pixels pass them to what is below.
+TEST_F(UnderOpenbox, AKeyedWindowKeepsAClickableFrameAndPassesClicksThroughItsKey) {
+    const Window catcher = makeWindowBelow(180, 200, 40, below);
+    ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY);
+    const Window window = waitForTitle(keyedTitle);
+    ASSERT_NE(window, static_cast<Window>(None));
+    const auto extents = waitForFrame(window);
+    ASSERT_TRUE(framed(extents)) << "openbox gave the shaped window no frame";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto area = windowRect(display(), window);
+    ASSERT_TRUE(area);
+
+    // The middle of the key square, over the catcher window: shows it and passes the click to it.
+    const int keyX = area->x + 100;
+    const int keyY = area->y + 100;
+    ASSERT_LE(keyX, 210);
+    ASSERT_GE(keyX, 190);
+    EXPECT_TRUE(near(screenPixel(keyX, keyY), below, "key pixel over the window below"));
+    clickAt(keyX, keyY);
+    EXPECT_TRUE(clickReached(catcher)) << "a click on a key pixel did not pass through";
+    clickAt(area->x + 25, area->y + 25);
+    EXPECT_TRUE(waitUntil([&] { return output(keyed).find("click 25 25") != std::string::npos; }, 2.0))
+        << "a click on the red square did not reach the window: " << output(keyed);
+
+    const WindowPoint close = closeButton(window, extents);
+    clickAt(close.x, close.y);
+    EXPECT_EQ(keyed->waitForExit(exitSeconds), std::optional(0)) << "the close button of a shaped window is dead";
+}
+
+// A window manager that starts after the program finds it unshaped (nothing keyed) and frames it.
+TEST_F(TranslucencyTest, Xfwm4StartedAfterTheGaugeFramesIt) {
+    startProgram(TESSIVAR_BINARY);
+    const Window window = waitForTitle(gaugeTitle);
+    ASSERT_NE(window, static_cast<Window>(None));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    int boundingShaped = 0;
+    int clipShaped = 0;
+    int unused = 0;
+    unsigned unsignedUnused = 0;
+    XShapeQueryExtents(display(), window, &boundingShaped, &unused, &unused, &unsignedUnused, &unsignedUnused,
+                       &clipShaped, &unused, &unused, &unsignedUnused, &unsignedUnused);
+    EXPECT_FALSE(boundingShaped) << "a shape with no key pixel on screen";
+
+    // NOTE: xfwm4 reads its settings over D-Bus and refuses to run without a session bus.
+    ASSERT_NO_FATAL_FAILURE(startHelper({"/usr/bin/dbus-run-session", "--", "/usr/bin/xfwm4"}));
+    const auto extents = waitForFrame(window);
+    EXPECT_TRUE(framed(extents)) << "xfwm4 gave the gauge no frame: " << extents[0] << " " << extents[1] << " "
+                                 << extents[2] << " " << extents[3];
+}
+
+// ---- Compositor ----------------------------------------------------------------------------------
+
+class UnderXcompmgr : public TranslucencyTest {
+protected:
+    void SetUp() override {
+        TranslucencyTest::SetUp();
+        setBackground(background);
+    }
+    void startCompositor() {
+        ASSERT_NO_FATAL_FAILURE(startHelper({"/usr/bin/xcompmgr"}));
+        ASSERT_TRUE(waitForCompositor());
+    }
+};
+
+// A point on the red ray, which starts at rest from the vertex to the right: of the two rows a line at
+// an integer y lights, the brighter.
+struct RayPoint {
+    int x = 400;
+    int y = 0;
+};
+
+RayPoint brighterRayRow(const GaugeImage& raw) {
+    RayPoint point;
+    point.y = raw.at(point.x, 299).r >= raw.at(point.x, 300).r ? 299 : 300;
+    return point;
+}
+
+TEST_F(UnderXcompmgr, TheScreenShowsTheGaugeAt150Over255OverTheBackground) {
+    // Without a compositor: the gauge's own colours.
+    ChildProcess* first = startProgram(TESSIVAR_BINARY);
+    Window window = waitForTitle(gaugeTitle);
+    ASSERT_NE(window, static_cast<Window>(None));
+    ASSERT_TRUE(waitUntil([&] { return screenPixel(50 + 300, 50 + 300).r > 200; }, startSeconds)) << "no frame";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto rawImage = x_->captureWindow(window);
+    ASSERT_TRUE(rawImage && rawImage->width == gaugeSide);
+    const GaugeImage raw(*rawImage);
+    // At rest the picture does not change: everything but the frame-rate text is the same in every frame
+    // and every run, so these colours are the gauge's own under the compositor too.
+    const RayPoint points = brighterRayRow(raw);
+    ASSERT_TRUE(isYellow(raw.at(300, 300))) << "vertex marker (over the other two)";
+    ASSERT_GT(raw.at(points.x, points.y).r, 100) << "red ray";
+
+    auto checkBlend = [&](const char* how) {
+        auto onScreen = [&](int x, int y) { return screenPixel(50 + x, 50 + gaugeSide - 1 - y); };
+        EXPECT_TRUE(near(onScreen(150, 150), blend({0, 0, 0}, background), how)) << "black background";
+        EXPECT_TRUE(near(onScreen(points.x, points.y), blend(raw.at(points.x, points.y), background), how))
+            << "red ray";
+        EXPECT_TRUE(near(onScreen(300, 300), blend(raw.at(300, 300), background), how)) << "vertex marker";
+    };
+
+    // A compositor starting later blends the running gauge by its opacity hint.
+    ASSERT_NO_FATAL_FAILURE(startCompositor());
+    const Rgb blendedBlack = blend({0, 0, 0}, background);
+    ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 150, 50 + 450), blendedBlack, ""); }, startSeconds))
+        << "the compositor never blended the running gauge";
+    checkBlend("gauge started before the compositor");
+    ASSERT_TRUE(sendDeleteWindow(display(), window));
+    ASSERT_EQ(first->waitForExit(exitSeconds), std::optional(0));
+
+    // Gauges started under the compositor: by the hint, and by their own per-pixel alpha.
+    for (bool perPixel : {false, true}) {
+        ChildProcess* later = startProgram(TESSIVAR_BINARY, perPixel);
+        window = waitForTitle(gaugeTitle);
+        ASSERT_NE(window, static_cast<Window>(None));
+        XWindowAttributes attributes = {};
+        ASSERT_TRUE(XGetWindowAttributes(display(), window, &attributes));
+        EXPECT_EQ(attributes.depth, perPixel ? 32 : 24);
+        const Rgb blendedYellow = blend(raw.at(300, 300), background);
+        ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 300, 50 + 299), blendedYellow, ""); }, startSeconds))
+            << "no blended frame from the gauge started under the compositor";
+        EXPECT_EQ(hasProperty(display(), window, "_NET_WM_WINDOW_OPACITY"), !perPixel)
+            << "the hint and per-pixel alpha together would blend twice";
+        checkBlend(perPixel ? "per-pixel alpha" : "gauge started under the compositor");
+        EXPECT_EQ(output(later).find(noCompositorLine), std::string::npos) << output(later);
+        ASSERT_TRUE(sendDeleteWindow(display(), window));
+        ASSERT_EQ(later->waitForExit(exitSeconds), std::optional(0));
+        ASSERT_TRUE(waitUntil([&] { return waitForWindow(display(), gaugeTitle, 0.0) == None; }, exitSeconds));
+    }
+}
+
+// Key pixels show what is behind and pass clicks to it; the rest is blended and takes clicks. Cut out
+// of the shapes (the opacity by the hint), and as alpha 0 with per-pixel alpha.
+TEST_F(UnderXcompmgr, KeyPixelsShowAndPassClicksToWhatIsBehind) {
+    ASSERT_NO_FATAL_FAILURE(startCompositor());
+    const Window catcher = makeWindowBelow(190, 190, 20, below); // under the key square's middle
+    for (bool perPixel : {false, true}) {
+        SCOPED_TRACE(perPixel ? "per-pixel alpha" : "shapes and the opacity hint");
+        ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY, perPixel);
+        const Window window = waitForTitle(keyedTitle);
+        ASSERT_NE(window, static_cast<Window>(None));
+        const Rgb blendedRed = blend({255, 0, 0}, background);
+        ASSERT_TRUE(waitUntil([&] { return near(screenPixel(125, 125), blendedRed, ""); }, startSeconds))
+            << "no blended frame";
+
+        EXPECT_TRUE(near(screenPixel(200, 200), below, "key pixel over the window below"));
+        EXPECT_TRUE(near(screenPixel(165, 165), background, "key pixel over the background"));
+        EXPECT_TRUE(near(screenPixel(150, 250), blend({0, 0, 0}, background), "black"));
+        EXPECT_TRUE(near(screenPixel(125, 125), blendedRed, "red"));
+
+        clickAt(200, 200);
+        EXPECT_TRUE(clickReached(catcher)) << "a click on a key pixel did not pass through";
+        clickAt(125, 125);
+        EXPECT_TRUE(waitUntil([&] { return output(keyed).find("click 25 25") != std::string::npos; }, 2.0))
+            << "a click on the red square did not reach the window: " << output(keyed);
+        EXPECT_EQ(output(keyed).find("click 100 100"), std::string::npos) << "the key took a click";
+        ASSERT_TRUE(sendDeleteWindow(display(), window));
+        ASSERT_EQ(keyed->waitForExit(exitSeconds), std::optional(0));
+        ASSERT_TRUE(waitUntil([&] { return waitForWindow(display(), keyedTitle, 0.0) == None; }, exitSeconds));
+    }
+}
+
+} // namespace

@@ -1,0 +1,302 @@
+// The GL side of translucency against a private Xvfb: the layer's own swap interval, the frame buffer
+// following the window's size, and the per-pixel alpha pass under a compositor leaving the program's
+// GL state as it was. Skipped where Xvfb (or, for the alpha pass, xcompmgr) is missing.
+
+// gtest before Xlib, whose None macro would break gtest's internal::None.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+#include "child_process.h"
+#include "layer.h"
+#include "xvfb_server.h"
+
+namespace {
+
+std::unique_ptr<XvfbServer> server;
+std::unique_ptr<ChildProcess> compositor;
+
+typedef int(GAUGE_STDCALL* SwapInterval)(int);
+
+// One server for the whole run, with a compositing manager when TRANSLUCENCY_TEST_COMPOSITOR is set:
+// the layer chooses its mechanism once per process, so the two cases are two runs (see CMakeLists.txt).
+// The composited run also sets TESSIVAR_PER_PIXEL_ALPHA=1, so that xcompmgr stands for a compositor
+// that ignores the opacity hint (as under Xwayland), where the layer blends per pixel.
+class XvfbEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        server = XvfbServer::start();
+        if (!server) return;
+        setenv("DISPLAY", server->displayName().c_str(), 1);
+        if (!std::getenv("TRANSLUCENCY_TEST_COMPOSITOR")) return;
+        setenv("TESSIVAR_PER_PIXEL_ALPHA", "1", 1);
+        startCompositor();
+    }
+    void TearDown() override {
+        compositor.reset();
+        server.reset();
+    }
+
+private:
+    static void startCompositor() {
+        LaunchOptions options;
+        options.argv = {"/usr/bin/xcompmgr"};
+        options.environment["DISPLAY"] = server->displayName();
+        compositor = ChildProcess::launch(options);
+        Display* display = XOpenDisplay(server->displayName().c_str());
+        if (!display) return;
+        const Atom selection = XInternAtom(display, "_NET_WM_CM_S0", False);
+        for (int i = 0; i < 100 && XGetSelectionOwner(display, selection) == None; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        XCloseDisplay(display);
+    }
+};
+
+bool compositing() { return compositor && compositor->running(); }
+
+LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A layered window as the program makes one: key pure blue, opacity 150, a GL context current on it.
+class LayeredWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server || !layer().display) GTEST_SKIP() << "no Xvfb";
+        if (std::getenv("TRANSLUCENCY_TEST_COMPOSITOR") && !compositing()) GTEST_SKIP() << "no xcompmgr";
+        static bool registered = false;
+        if (!registered) {
+            WNDCLASSA windowClass = {};
+            windowClass.style = CS_OWNDC;
+            windowClass.lpfnWndProc = plainProc;
+            windowClass.lpszClassName = "Tessivar layered test";
+            ASSERT_NE(RegisterClassA(&windowClass), 0);
+            registered = true;
+        }
+        window = CreateWindowExA(WS_EX_LAYERED, "Tessivar layered test", "layered", WS_OVERLAPPEDWINDOW, 10, 10, 64, 64,
+                                 nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(SetLayeredWindowAttributes(window, 0x00FF0000, 150, LWA_COLORKEY | LWA_ALPHA));
+        dc = GetDC(window);
+        PIXELFORMATDESCRIPTOR request = {};
+        request.nSize = sizeof(request);
+        request.nVersion = 1;
+        request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+        request.iPixelType = PFD_TYPE_RGBA;
+        request.cColorBits = 32;
+        request.cDepthBits = 16;
+        const int format = ChoosePixelFormat(dc, &request);
+        ASSERT_NE(format, 0);
+        ASSERT_TRUE(SetPixelFormat(dc, format, &request));
+        context = wglCreateContext(dc);
+        ASSERT_TRUE(wglMakeCurrent(dc, context));
+        ShowWindow(window, SW_SHOW);
+        XSync(layer().display, False);
+    }
+    void TearDown() override {
+        if (context) {
+            wglMakeCurrent(dc, nullptr);
+            wglDeleteContext(context);
+        }
+        if (window) DestroyWindow(window);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+    }
+
+    HWND window = nullptr;
+    HDC dc = nullptr;
+    HGLRC context = nullptr;
+};
+
+double secondsFor(int swaps, HDC dc) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < swaps; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        SwapBuffers(dc);
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Mesa under Xvfb lists no GLX swap control, so the function is the layer's own pacing: it exists,
+// refuses what WGL refuses, and holds swaps at least a refresh period (60 Hz: Xvfb reports no rate)
+// apart. Only lower bounds on time: a loaded machine makes swaps slower, never faster.
+TEST_F(LayeredWindow, SwapIntervalWithoutDriverSwapControlPacesSwapsToTheRefreshRate) {
+    const auto setInterval =
+        reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
+    ASSERT_NE(setInterval, nullptr) << "the layer's own pacing stands in for missing swap control";
+    EXPECT_FALSE(setInterval(-1));
+    ASSERT_TRUE(setInterval(1));
+    SwapBuffers(dc); // the first swap goes at once
+    // The first of the swaps timed may come early: the one before it was timed from before its own swap.
+    EXPECT_GE(secondsFor(12, dc), 11 / 60.0);
+    ASSERT_TRUE(setInterval(2));
+    SwapBuffers(dc);
+    EXPECT_GE(secondsFor(6, dc), 10 / 60.0);
+    ASSERT_TRUE(setInterval(0));
+}
+
+// A window resized up and back down does not keep the large frame's memory.
+TEST_F(LayeredWindow, FrameBufferFollowsTheWindowSizeBothWays) {
+    for (int side : {600, 3000, 600}) {
+        SetWindowPos(window, nullptr, 0, 0, side, side, SWP_NOZORDER | SWP_NOMOVE);
+        glViewport(0, 0, side, side);
+        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ASSERT_TRUE(SwapBuffers(dc));
+        const size_t pixels = static_cast<size_t>(side) * side;
+        EXPECT_GE(dc->frame.size(), pixels) << side;
+        EXPECT_LE(dc->frame.capacity() * sizeof(uint32_t), 2 * pixels * sizeof(uint32_t) + 65536 * sizeof(uint32_t))
+            << "window " << side << " keeps a larger frame's buffer";
+    }
+}
+
+// With per-pixel alpha the window gets a 32-bit visual and SwapBuffers writes alpha into the frame; the
+// program's next frame must find its GL state exactly as it left it.
+TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
+    if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
+    ASSERT_TRUE(dc->argb) << "a layered window made with per-pixel alpha asked for has a 32-bit visual";
+    // State a program may well have at the end of its frame, none of it the default.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 64, 0, 64, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(3.0f, 4.0f, 0.0f);
+    glMatrixMode(GL_TEXTURE);
+    glViewport(1, 2, 30, 40);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(5, 6, 7, 8);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_FALSE);
+    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelTransferf(GL_RED_SCALE, 0.5f);
+    glReadBuffer(GL_FRONT);
+    while (glGetError() != GL_NO_ERROR) {}
+    glGetError();
+
+    SwapBuffers(dc);
+
+    EXPECT_TRUE(dc->alphaPassOn);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_TEXTURE);
+    GLfloat projection[16];
+    GLfloat modelview[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_FLOAT_EQ(projection[0], 2.0f / 64);
+    EXPECT_FLOAT_EQ(projection[12], -1.0f);
+    EXPECT_FLOAT_EQ(modelview[12], 3.0f);
+    EXPECT_FLOAT_EQ(modelview[13], 4.0f);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 1);
+    EXPECT_EQ(viewport[3], 40);
+    GLint scissor[4];
+    glGetIntegerv(GL_SCISSOR_BOX, scissor);
+    EXPECT_EQ(scissor[2], 7);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    GLint source = 0;
+    GLint destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+    GLboolean mask[4];
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_TRUE(mask[0] && !mask[1] && mask[2] && !mask[3]);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(clear[2], 0.75f);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[3], 0.4f);
+    GLint alignment = 0;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 1);
+    GLfloat redScale = 0;
+    glGetFloatv(GL_RED_SCALE, &redScale);
+    EXPECT_FLOAT_EQ(redScale, 0.5f);
+    GLint readBuffer = 0;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    EXPECT_EQ(readBuffer, GL_FRONT);
+}
+
+// The pass itself: alpha 150 and colour times 150/255 where the frame is not key, all zero where it is.
+TEST_F(LayeredWindow, AlphaPassWritesPremultipliedOpacityAndClearsTheKey) {
+    if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 16, 16); // GL's bottom-left corner: the window's rows 48 to 63
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    applyTranslucency(dc); // what SwapBuffers does before the swap, the result still in the back buffer
+    unsigned char red[4];
+    unsigned char key[4];
+    glReadBuffer(GL_BACK);
+    glReadPixels(40, 40, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, red);
+    glReadPixels(3, 3, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, key);
+    EXPECT_NEAR(red[0], 150, 1);
+    EXPECT_EQ(red[1], 0);
+    EXPECT_EQ(red[2], 0);
+    EXPECT_EQ(red[3], 150);
+    for (int channel = 0; channel < 4; ++channel) EXPECT_EQ(key[channel], 0) << "channel " << channel;
+    EXPECT_TRUE(dc->inputApplied) << "key pixels let clicks through";
+    EXPECT_FALSE(dc->boundingApplied) << "alpha 0 shows what is behind; no bounding shape";
+}
+
+// A frame with much key (a checkerboard of 4-pixel cells) takes the alpha as one image; same result.
+TEST_F(LayeredWindow, AlphaPassOverMuchKeyGivesTheSameAlpha) {
+    if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    for (int y = 0; y < 64; y += 4)
+        for (int x = (y / 4) % 2 * 4; x < 64; x += 8) {
+            glScissor(x, y, 4, 4);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+    glDisable(GL_SCISSOR_TEST);
+    applyTranslucency(dc);
+    glReadBuffer(GL_BACK);
+    for (int y = 1; y < 64; y += 4) {
+        for (int x = 1; x < 64; x += 4) {
+            unsigned char pixel[4];
+            glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+            const bool key = ((x / 4) + (y / 4)) % 2 == 0;
+            if (key) {
+                ASSERT_EQ(pixel[2], 0) << x << ", " << y;
+                ASSERT_EQ(pixel[3], 0) << x << ", " << y;
+            } else {
+                ASSERT_NEAR(pixel[1], 150, 1) << x << ", " << y;
+                ASSERT_EQ(pixel[3], 150) << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(dc->alphaMask.size(), 0u) << "the image path was not taken";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new XvfbEnvironment());
+    return RUN_ALL_TESTS();
+}
