@@ -16,7 +16,8 @@ kinds=("$@")
 # The end-to-end sessions: dragging both rays, the blinking arm (the pulse thread against the render
 # loop), the I key, and Ctrl+X, which ends the program normally so LeakSanitizer sees all of it.
 e2e_sessions='^RunningGauge\.(DragsSetArm|ArmIsDashedAndBlinks|KeyIHides|CtrlXExits)'
-e2e_tests='^(RunningGauge|GaugeTest)\.'
+# Every other test that runs a program on an X server (or Wine) runs in the normal build only.
+e2e_tests='^(RunningGauge|GaugeTest|HostileDisplay|Soak|KeyboardLayoutTest|UnderOpenbox|UnderXfwm4|UnderXcompmgr|TranslucencyTest|Install|WineGauge|[A-Za-z]*\/?WindowsExecutable)\.'
 
 supp=$root/tests/sanitizers
 
