@@ -88,7 +88,8 @@ add_deb_src() {
 # indexes (names, sizes, times) and asked again only when an update changed them.
 declare -A version
 resolved=$store/source-versions
-apt_state() { stat -c '%n %s %Y' /var/lib/apt/lists/*_Sources* 2>/dev/null | sha256sum | cut -c1-16; }
+# On a machine that never had deb-src entries the glob matches nothing; that is a state too, not a failure.
+apt_state() { { stat -c '%n %s %Y' /var/lib/apt/lists/*_Sources* 2>/dev/null || true; } | sha256sum | cut -c1-16; }
 resolve_versions() {
     local p v state
     state=$(apt_state)
