@@ -12,6 +12,7 @@
 #include <X11/keysym.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -35,6 +36,9 @@
 #endif
 
 namespace {
+
+// The refresh rate the program paces to and scans the key at where RandR reports none (Xvfb).
+constexpr double kAssumedRefreshHz = 60.0;
 
 constexpr double kWarmUpSeconds = 1.0; // glyph caches, first shapes, the frame-rate meter's first figure
 constexpr double kSettleSeconds = 0.5; // after V, before the vsync-off window
@@ -238,6 +242,17 @@ std::vector<double> pairedDifferences(const std::vector<RunFigures>& ours, const
     return values;
 }
 
+// Per round: ours / plain, the pair measured back to back, so that a slow spell of the machine
+// moves both sides of a ratio.
+std::vector<double> pairedRatios(const std::vector<RunFigures>& ours, const std::vector<RunFigures>& plain,
+                                 std::optional<double> RunFigures::*figure) {
+    std::vector<double> values;
+    for (size_t i = 0; i < ours.size() && i < plain.size(); ++i)
+        if (ours[i].*figure && plain[i].*figure && *(plain[i].*figure) != 0.0)
+            values.push_back(*(ours[i].*figure) / *(plain[i].*figure));
+    return values;
+}
+
 double frameTimeMs(const RunFigures& run) { return 1000.0 / *run.frameRate; }
 double cpuMs(const RunFigures& run) { return *run.cpuMsPerFrame; }
 
@@ -373,21 +388,33 @@ int main(int argc, char** argv) {
         {"standing still, vsync on: CPU (% of a core)", 1, &RunFigures::stillCpuPercent},
         {"standing still, vsync on: frame rate (1/s)", 1, &RunFigures::stillFrameRate},
     };
-    std::printf("\n%s\n", tableRow("metric: median (min..max)", "ours", "plain", "ratio").c_str());
+    std::printf("\n%s\n",
+                tableRow("metric: median (min..max)", "ours", "plain", "ratio of medians; per round").c_str());
     std::printf("%s\n", std::string(130, '-').c_str());
     for (const Row& row : rows) {
         const auto oursSpread = spreadOf(valuesOf(oursRuns, row.figure));
         const auto plainSpread = spreadOf(valuesOf(plainRuns, row.figure));
+        const auto roundRatios = spreadOf(pairedRatios(oursRuns, plainRuns, row.figure));
+        const std::string ratio = formatRatio(oursSpread, plainSpread) + "; " + formatSpread(roundRatios, 2);
         std::printf("%s\n", tableRow(row.metric, formatSpread(oursSpread, row.decimals),
-                                     formatSpread(plainSpread, row.decimals), formatRatio(oursSpread, plainSpread))
+                                     formatSpread(plainSpread, row.decimals), ratio)
                                 .c_str());
     }
     std::printf("\ncolour key per frame, ours - plain (ms): frame time %s, CPU %s\n",
                 formatSpread(spreadOf(pairedDifferences(oursRuns, plainRuns, frameTimeMs)), 3).c_str(),
                 formatSpread(spreadOf(pairedDifferences(oursRuns, plainRuns, cpuMs)), 3).c_str());
     if (microMeasure) {
-        std::printf("colour key per frame, color_key_bench (ms): readback + mask %s, with a changing shape %s\n",
+        std::printf("colour key per scan, color_key_bench (ms): readback + mask %s, with a changing shape %s\n",
                     formatSpread(spreadOf(keyUnchanged), 3).c_str(), formatSpread(spreadOf(keyChanging), 3).c_str());
+        // Of frames faster than the display, one a refresh is scanned; Xvfb reports no rate, so 60 Hz.
+        const auto scanCost = spreadOf(keyUnchanged);
+        const auto rate = spreadOf(valuesOf(oursRuns, &RunFigures::frameRate));
+        if (scanCost && rate && rate->median > 0) {
+            const double share = std::min(1.0, kAssumedRefreshHz / rate->median);
+            std::printf("colour key per frame, vsync off: one frame in %.1f scanned (one a refresh at %.0f Hz): "
+                        "%.3f ms a frame\n",
+                        1.0 / share, kAssumedRefreshHz, scanCost->median * share);
+        }
     } else {
         std::printf("colour key per frame, color_key_bench: skipped (no executable at \"%s\")\n",
                     options->colorKeyBench.c_str());

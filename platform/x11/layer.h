@@ -73,6 +73,11 @@ struct HDC__ {
     bool boundingApplied = false;         // the window's bounding shape is appliedShape (else none)
     bool inputApplied = false;            // the window's input shape is appliedShape (else none)
     bool alphaPassOn = false;             // the last frame went through the per-pixel alpha pass
+    bool keyed = false;                   // the frame scanned last had key pixels
+    long long keyScannedSwap = 0;         // monotonic ns the frame scanned last was due to swap; 0: none yet
+    int keyScannedWidth = 0;              // the client size and key colour that frame was scanned with:
+    int keyScannedHeight = 0;             //   a change of either calls for a scan at once
+    COLORREF keyScannedColor = 0;
     long long lastSwap = 0;               // monotonic ns of the last swap the layer paced
     long long mapCheckedAt = 0;           // monotonic ns of the last look at the window's map state
     bool viewable = true;                 // the window was viewable at that look
@@ -126,10 +131,13 @@ struct QueuedMessage {
     KeyModifiers modifiers; // held when the event happened, for TranslateAcceleratorA
 };
 
-// One GLX framebuffer config with what Win32 says about it.
+// One GLX framebuffer config with what Win32 says about it. Asking GLX for one attribute of one config
+// costs over a microsecond (Mesa looks the config up in its whole list each time), so the traits are
+// read when a format is first described or is a candidate for ChoosePixelFormat.
 struct PixelFormat {
     GLXFBConfig config;
-    FormatTraits traits;
+    bool traitsRead = false;
+    FormatTraits traits; // valid once traitsRead
 };
 
 // The GLX function behind the wglSwapIntervalEXT that wglGetProcAddress hands out; at most one is set.
@@ -258,8 +266,9 @@ bool applyOpacity(Display* display, const HWND__& window);
 bool moveWindowToVisual(HWND__* window, const XVisualInfo& visual, Colormap colormap);
 
 // GDI32 (gdi32/)
-// The window-capable RGBA configs of the display's default screen, read once; empty without GLX.
-const std::vector<PixelFormat>& pixelFormats();
+// The window-capable RGBA configs of the display's default screen, listed once; empty without GLX.
+// The traits of each are read by formatTraits.
+std::vector<PixelFormat>& pixelFormats();
 // Makes the child window that GL draws into, with the format's visual.
 bool createWindowSurface(HDC__* dc, const PixelFormat& format);
 // How much of a client extent the GL surface covers: all of it, up to what GL can draw into.
@@ -267,8 +276,10 @@ int drawableExtent(int clientExtent);
 // Keeps the GL surface the size of the client area; called whenever that size changes.
 void resizeWindowSurface(HWND__* window);
 // The colour key and opacity of a layered window for the frame in the current back buffer: shapes
-// where key pixels are, or per-pixel alpha under a compositor. Called by SwapBuffers before the swap.
-void applyTranslucency(HDC__* dc);
+// where key pixels are, or per-pixel alpha under a compositor. Called by SwapBuffers before the swap;
+// swapTime is when the frame is due on the screen (monotonic ns): frames less than a refresh apart
+// share the key found in the first of them.
+void applyTranslucency(HDC__* dc, long long swapTime);
 // Whether a compositing manager owns the default screen now (looked up at most once a second).
 bool compositorPresent();
 // Whether layered windows should get a 32-bit visual with alpha for per-pixel blending.

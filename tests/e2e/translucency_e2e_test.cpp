@@ -162,6 +162,16 @@ protected:
 
     Window waitForTitle(const std::string& title) { return waitForWindow(display(), title, startSeconds); }
 
+    // What became of the program last started, for a window that did not show up.
+    std::string lastProgramState() {
+        if (programs_.empty()) return "no program started";
+        ChildProcess& program = *programs_.back();
+        const std::optional<int> status = program.waitForExit(0);
+        const std::string state = status ? "the program ended with status " + std::to_string(*status)
+                                         : std::string("the program is still running");
+        return state + "; it said: " + program.output();
+    }
+
     std::array<long, 4> waitForFrame(Window window) {
         std::array<long, 4> extents = {};
         waitUntil(
@@ -175,7 +185,7 @@ protected:
 
     // The root window's pixel at a screen point: what is on screen, composited or not.
     Rgb screenPixel(int x, int y) {
-        const auto image = captureScreenArea(display(), {x, y, 1, 1});
+        const auto image = captureScreenArea(display(), {static_cast<short>(x), static_cast<short>(y), 1, 1});
         if (!image) return {-1, -1, -1};
         return {image->rgb[0], image->rgb[1], image->rgb[2]};
     }
@@ -263,7 +273,7 @@ protected:
 TEST_F(UnderOpenbox, TheGaugesCloseButtonEndsItWithStatus0) {
     ChildProcess* gauge = startProgram(TESSIVAR_BINARY);
     const Window window = waitForTitle(gaugeTitle);
-    ASSERT_NE(window, static_cast<Window>(None));
+    ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
     const auto extents = waitForFrame(window);
     ASSERT_TRUE(framed(extents)) << "openbox gave the gauge no frame";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -281,7 +291,7 @@ TEST_F(UnderOpenbox, TheGaugesCloseButtonEndsItWithStatus0) {
 TEST_F(UnderOpenbox, DraggingTheGaugesTitleBarMovesIt) {
     startProgram(TESSIVAR_BINARY);
     const Window window = waitForTitle(gaugeTitle);
-    ASSERT_NE(window, static_cast<Window>(None));
+    ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
     const auto extents = waitForFrame(window);
     ASSERT_TRUE(framed(extents));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -306,7 +316,7 @@ TEST_F(UnderOpenbox, AKeyedWindowKeepsAClickableFrameAndPassesClicksThroughItsKe
     const Window catcher = makeWindowBelow(180, 200, 40, below);
     ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY);
     const Window window = waitForTitle(keyedTitle);
-    ASSERT_NE(window, static_cast<Window>(None));
+    ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
     const auto extents = waitForFrame(window);
     ASSERT_TRUE(framed(extents)) << "openbox gave the shaped window no frame";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -334,7 +344,7 @@ TEST_F(UnderOpenbox, AKeyedWindowKeepsAClickableFrameAndPassesClicksThroughItsKe
 TEST_F(TranslucencyTest, Xfwm4StartedAfterTheGaugeFramesIt) {
     startProgram(TESSIVAR_BINARY);
     const Window window = waitForTitle(gaugeTitle);
-    ASSERT_NE(window, static_cast<Window>(None));
+    ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     int boundingShaped = 0;
     int clipShaped = 0;
@@ -382,7 +392,7 @@ TEST_F(UnderXcompmgr, TheScreenShowsTheGaugeAt150Over255OverTheBackground) {
     // Without a compositor: the gauge's own colours.
     ChildProcess* first = startProgram(TESSIVAR_BINARY);
     Window window = waitForTitle(gaugeTitle);
-    ASSERT_NE(window, static_cast<Window>(None));
+    ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
     ASSERT_TRUE(waitUntil([&] { return screenPixel(50 + 300, 50 + 300).r > 200; }, startSeconds)) << "no frame";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto rawImage = x_->captureWindow(window);
@@ -415,7 +425,7 @@ TEST_F(UnderXcompmgr, TheScreenShowsTheGaugeAt150Over255OverTheBackground) {
     for (bool perPixel : {false, true}) {
         ChildProcess* later = startProgram(TESSIVAR_BINARY, perPixel);
         window = waitForTitle(gaugeTitle);
-        ASSERT_NE(window, static_cast<Window>(None));
+        ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
         XWindowAttributes attributes = {};
         ASSERT_TRUE(XGetWindowAttributes(display(), window, &attributes));
         EXPECT_EQ(attributes.depth, perPixel ? 32 : 24);
@@ -441,7 +451,7 @@ TEST_F(UnderXcompmgr, KeyPixelsShowAndPassClicksToWhatIsBehind) {
         SCOPED_TRACE(perPixel ? "per-pixel alpha" : "shapes and the opacity hint");
         ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY, perPixel);
         const Window window = waitForTitle(keyedTitle);
-        ASSERT_NE(window, static_cast<Window>(None));
+        ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
         const Rgb blendedRed = blend({255, 0, 0}, background);
         ASSERT_TRUE(waitUntil([&] { return near(screenPixel(125, 125), blendedRed, ""); }, startSeconds))
             << "no blended frame";

@@ -75,4 +75,46 @@ TEST(Pacing, SwapsComeIntervalPeriodsApartWithoutCatchUpBursts) {
     EXPECT_EQ(nextSwapTime(t0, t0 + 1000, period, 0), t0 + 1000) << "interval 0 does not pace";
 }
 
+struct ScanCount {
+    int frames = 0;
+    int scanned = 0;
+};
+
+// A second of frames that finish drawing every drawMs and are swapped when nextSwapTime allows
+// (interval 0: unpaced), and how many of them get their key looked for.
+ScanCount scansInASecond(double drawMs, int interval) {
+    const long long period = 16666667;
+    const long long start = 1000000000;
+    long long now = start;
+    long long lastSwap = 0;
+    long long lastScanned = 0;
+    ScanCount count;
+    while (now < start + 1000000000LL) {
+        now += static_cast<long long>(drawMs * 1e6);
+        const long long swap = nextSwapTime(lastSwap, now, period, interval);
+        if (keyScanDue(lastScanned, swap, period)) {
+            lastScanned = swap;
+            ++count.scanned;
+        }
+        lastSwap = now = swap;
+        ++count.frames;
+    }
+    return count;
+}
+
+TEST(KeyScan, EveryPacedFrameButOnlyOneUnpacedFramePerRefresh) {
+    EXPECT_TRUE(keyScanDue(0, 123, 16666667)) << "the first frame";
+    for (int interval : {1, 2}) {
+        const ScanCount paced = scansInASecond(3.0, interval);
+        EXPECT_EQ(paced.frames, 60 / interval + 1); // the first frame goes at once
+        EXPECT_EQ(paced.scanned, paced.frames) << "interval " << interval;
+    }
+    const ScanCount unpaced = scansInASecond(2.0, 0);
+    EXPECT_EQ(unpaced.frames, 500);
+    EXPECT_GE(unpaced.scanned, 55);
+    EXPECT_LE(unpaced.scanned, 63); // about one a refresh
+    const ScanCount slow = scansInASecond(40.0, 0);
+    EXPECT_EQ(slow.scanned, slow.frames) << "slower than the display: every frame";
+}
+
 } // namespace

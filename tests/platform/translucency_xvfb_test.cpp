@@ -245,7 +245,7 @@ TEST_F(LayeredWindow, AlphaPassWritesPremultipliedOpacityAndClearsTheKey) {
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
-    applyTranslucency(dc); // what SwapBuffers does before the swap, the result still in the back buffer
+    applyTranslucency(dc, 0); // what SwapBuffers does before the swap, the result still in the back buffer
     unsigned char red[4];
     unsigned char key[4];
     glReadBuffer(GL_BACK);
@@ -274,7 +274,7 @@ TEST_F(LayeredWindow, AlphaPassOverMuchKeyGivesTheSameAlpha) {
             glClear(GL_COLOR_BUFFER_BIT);
         }
     glDisable(GL_SCISSOR_TEST);
-    applyTranslucency(dc);
+    applyTranslucency(dc, 0);
     glReadBuffer(GL_BACK);
     for (int y = 1; y < 64; y += 4) {
         for (int x = 1; x < 64; x += 4) {

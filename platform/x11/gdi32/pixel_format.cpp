@@ -26,24 +26,41 @@ int attribute(Display* display, GLXFBConfig config, int name) {
     return value;
 }
 
-// The configs that can draw RGBA into a window with an X visual, in the display's own order. GLX
-// filters them itself: asking each config for its attributes costs about a microsecond a question.
-std::vector<GLXFBConfig> windowConfigs(Display* display) {
-    const int screen = DefaultScreen(display);
-    const int wanted[] = {
-        GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_X_RENDERABLE, True, None};
-    int chosenCount = 0;
-    GLXFBConfig* chosen = glXChooseFBConfig(display, screen, wanted, &chosenCount);
-    const std::unordered_set<GLXFBConfig> matching(chosen, chosen + std::max(chosenCount, 0));
-    if (chosen) XFree(chosen);
+using ConfigSet = std::unordered_set<GLXFBConfig>;
+
+// The configs of the screen that meet GLX's own criteria (a list ending in None); GLX filters them
+// without a request to the server or a lookup per config.
+ConfigSet configsWith(Display* display, const std::vector<int>& criteria) {
     int count = 0;
-    GLXFBConfig* all = glXGetFBConfigs(display, screen, &count);
+    GLXFBConfig* chosen = glXChooseFBConfig(display, DefaultScreen(display), criteria.data(), &count);
+    ConfigSet configs(chosen, chosen + std::max(count, 0));
+    if (chosen) XFree(chosen);
+    return configs;
+}
+
+// What every listed format meets: RGBA, drawable into a window, with an X visual.
+std::vector<int> windowCriteria() {
+    return {GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_X_RENDERABLE, True};
+}
+
+std::vector<int> terminated(std::vector<int> criteria) {
+    criteria.push_back(None);
+    return criteria;
+}
+
+// The configs that can draw RGBA into a window with an X visual, in the display's own order.
+std::vector<GLXFBConfig> windowConfigs(Display* display) {
+    const ConfigSet matching = configsWith(display, terminated(windowCriteria()));
+    // NOTE: Win32 lists no multisampled formats through DescribePixelFormat (only WGL_ARB_pixel_format
+    // reaches them), so neither does the layer. GLX takes sample buffers as a minimum.
+    std::vector<int> multisampled = windowCriteria();
+    multisampled.insert(multisampled.end(), {GLX_SAMPLE_BUFFERS, 1});
+    const ConfigSet excluded = configsWith(display, terminated(multisampled));
+    int count = 0;
+    GLXFBConfig* all = glXGetFBConfigs(display, DefaultScreen(display), &count);
     std::vector<GLXFBConfig> configs;
-    for (int i = 0; i < count; ++i) {
-        // NOTE: Win32 lists no multisampled formats through DescribePixelFormat (only WGL_ARB_pixel_format
-        // reaches them), so neither does the layer.
-        if (matching.count(all[i]) && attribute(display, all[i], GLX_SAMPLE_BUFFERS) == 0) configs.push_back(all[i]);
-    }
+    for (int i = 0; i < count; ++i)
+        if (matching.count(all[i]) && !excluded.count(all[i])) configs.push_back(all[i]);
     if (all) XFree(all);
     return configs;
 }
@@ -71,42 +88,64 @@ FormatTraits traitsOf(Display* display, GLXFBConfig config, const XVisualInfo& v
     return t;
 }
 
-std::vector<PIXELFORMATDESCRIPTOR> descriptorsOf(const std::vector<PixelFormat>& formats) {
-    std::vector<PIXELFORMATDESCRIPTOR> descriptors;
-    descriptors.reserve(formats.size());
-    for (const PixelFormat& format : formats) descriptors.push_back(describePixelFormat(format.traits));
-    return descriptors;
-}
-
 bool validFormat(const std::vector<PixelFormat>& formats, int format) {
     return format >= 1 && format <= static_cast<int>(formats.size());
 }
 
-std::vector<PixelFormat> readPixelFormats(Display* display) {
+std::vector<PixelFormat> listPixelFormats(Display* display) {
     std::vector<PixelFormat> formats;
     if (!display || !hasGlx(display)) return formats;
-    for (GLXFBConfig config : windowConfigs(display)) {
-        XVisualInfo* visual = glXGetVisualFromFBConfig(display, config);
-        if (!visual) continue;
-        formats.push_back({config, traitsOf(display, config, *visual)});
-        XFree(visual);
-    }
+    for (GLXFBConfig config : windowConfigs(display)) formats.push_back({config, false, {}});
     return formats;
 }
 
 } // namespace
 
-// NOTE: a display's configs do not change while it is open, and reading them costs milliseconds.
-const std::vector<PixelFormat>& pixelFormats() {
+// NOTE: a display's configs do not change while it is open, and listing them costs milliseconds.
+std::vector<PixelFormat>& pixelFormats() {
     LayerState& state = layer();
     if (!state.pixelFormatsRead) {
-        state.pixelFormats = readPixelFormats(state.display);
+        state.pixelFormats = listPixelFormats(state.display);
         state.pixelFormatsRead = true;
     }
     return state.pixelFormats;
 }
 
 namespace {
+
+// The traits of a listed format, read on first use. A config without a visual (none is listed, but
+// a server may change its mind) describes as a format nothing fits.
+const FormatTraits& formatTraits(PixelFormat& format) {
+    if (format.traitsRead) return format.traits;
+    format.traitsRead = true;
+    Display* display = layer().display;
+    XVisualInfo* visual = glXGetVisualFromFBConfig(display, format.config);
+    if (!visual) return format.traits;
+    format.traits = traitsOf(display, format.config, *visual);
+    XFree(visual);
+    return format.traits;
+}
+
+PIXELFORMATDESCRIPTOR describe(PixelFormat& format) {
+    const FormatTraits& traits = formatTraits(format);
+    if (traits.depth == 0) return PIXELFORMATDESCRIPTOR{}; // no visual: fits no request
+    return describePixelFormat(traits);
+}
+
+// The descriptors ChoosePixelFormat compares: those of the formats that can fit the request (GLX
+// picks them out: double buffering where asked for), and an empty one, which fits nothing, for the
+// rest, whose traits are then never read.
+std::vector<PIXELFORMATDESCRIPTOR> candidateDescriptors(std::vector<PixelFormat>& formats,
+                                                        const PIXELFORMATDESCRIPTOR& request) {
+    std::vector<int> criteria = windowCriteria();
+    if (request.dwFlags & PFD_DOUBLEBUFFER) criteria.insert(criteria.end(), {GLX_DOUBLEBUFFER, True});
+    const ConfigSet candidates = configsWith(layer().display, terminated(criteria));
+    std::vector<PIXELFORMATDESCRIPTOR> descriptors;
+    descriptors.reserve(formats.size());
+    for (PixelFormat& format : formats)
+        descriptors.push_back(candidates.count(format.config) ? describe(format) : PIXELFORMATDESCRIPTOR{});
+    return descriptors;
+}
 
 std::vector<int> visualDepthsOf(const std::vector<PixelFormat>& formats) {
     std::vector<int> depths;
@@ -135,10 +174,13 @@ FormatPreference layerPreference(const HWND__* window) {
     return preference;
 }
 
-bool hasAlphaVisual(const PixelFormat& format) { return format.traits.depth == 32 && format.traits.alphaSize > 0; }
+bool hasAlphaVisual(PixelFormat& format) {
+    const FormatTraits& traits = formatTraits(format);
+    return traits.depth == 32 && traits.alphaSize > 0;
+}
 
 // Puts the window on the format's visual where per-pixel alpha wants that and the window allows it.
-void matchWindowVisual(HDC__* dc, const PixelFormat& format) {
+void matchWindowVisual(HDC__* dc, PixelFormat& format) {
     HWND__* window = dc->window;
     if (!hasAlphaVisual(format) || window->depth == 32 || !isLayered(*window)) return;
     Display* display = layer().display;
@@ -153,17 +195,18 @@ void matchWindowVisual(HDC__* dc, const PixelFormat& format) {
 
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* request) {
     if (!dc || !request) return 0;
-    const std::vector<PixelFormat>& formats = pixelFormats();
-    return closestPixelFormat(descriptorsOf(formats), *request, layerPreference(dc->window), visualDepthsOf(formats));
+    std::vector<PixelFormat>& formats = pixelFormats();
+    const std::vector<PIXELFORMATDESCRIPTOR> descriptors = candidateDescriptors(formats, *request);
+    return closestPixelFormat(descriptors, *request, layerPreference(dc->window), visualDepthsOf(formats));
 }
 
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
     if (!dc) return FALSE;
     // As on Win32, a window's format is set once for good.
     if (dc->format != 0) return dc->format == format;
-    const std::vector<PixelFormat>& formats = pixelFormats();
+    std::vector<PixelFormat>& formats = pixelFormats();
     if (!validFormat(formats, format)) return FALSE;
-    const PixelFormat& chosen = formats[format - 1];
+    PixelFormat& chosen = formats[format - 1];
     matchWindowVisual(dc, chosen);
     if (!createWindowSurface(dc, chosen)) return FALSE;
     dc->format = format;
@@ -176,10 +219,10 @@ int GetPixelFormat(HDC dc) { return dc ? dc->format : 0; }
 
 int DescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR descriptor) {
     if (!dc) return 0;
-    const std::vector<PixelFormat>& formats = pixelFormats();
+    std::vector<PixelFormat>& formats = pixelFormats();
     if (!descriptor) return static_cast<int>(formats.size());
     if (!validFormat(formats, format)) return 0;
-    const PIXELFORMATDESCRIPTOR described = describePixelFormat(formats[format - 1].traits);
+    const PIXELFORMATDESCRIPTOR described = describe(formats[format - 1]);
     std::memcpy(descriptor, &described, std::min<size_t>(size, sizeof(described)));
     return static_cast<int>(formats.size());
 }

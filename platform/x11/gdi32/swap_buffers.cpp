@@ -5,7 +5,9 @@
 // so BGRA is how they are stored) and scanned a 32-bit word at a time. While no pixel has the key
 // colour the window has no shape at all, which window managers need to decorate it normally. Where
 // pixels have it they are cut out of the input shape (click-through) and, unless per-pixel alpha
-// shows them, out of the bounding shape (see-through).
+// shows them, out of the bounding shape (see-through). A display shows one frame per refresh, so of
+// frames drawn faster than that (vertical sync off) one a refresh is read; the shape of a frame in
+// between may be up to one refresh old, as its pixels would be on the screen.
 // LWA_ALPHA: a compositing manager blends by the window's _NET_WM_WINDOW_OPACITY. Where the window was
 // given a visual with alpha (under Xwayland, whose compositors ignore the hint; see wantsPerPixelAlpha)
 // the layer writes the opacity into the frame's own alpha instead, key pixels fully transparent.
@@ -423,30 +425,21 @@ bool isViewable(HDC__* dc, long long now) {
     return dc->viewable;
 }
 
-// Waits for the moment the next swap is due: the layer's own interval where the driver has no swap
-// control, and a slow pace for a window nobody can see.
-void paceSwap(HDC__* dc) {
+// The moment the next swap is due: now, or later by the layer's own interval where the driver has no
+// swap control, and at a slow pace for a window nobody can see.
+long long swapDueTime(HDC__* dc) {
     LayerState& state = layer();
-    long long now = monotonicNs();
-    long long period = 0;
-    int interval = 0;
-    if (!isViewable(dc, now)) {
-        period = kHiddenFramePeriod;
-        interval = 1;
-    } else if (state.pacedInterval > 0 && dc->lastSwap != 0) { // set only where the driver has no swap control
-        period = refreshPeriod(); // looked up on the second swap: the first goes at once anyway
-        interval = state.pacedInterval;
-    }
-    if (interval == 0) {
-        dc->lastSwap = now;
-        return;
-    }
-    const long long due = nextSwapTime(dc->lastSwap, now, period, interval);
-    if (due > now) {
-        sleepUntil(due);
-        now = due;
-    }
-    dc->lastSwap = now;
+    const long long now = monotonicNs();
+    if (!isViewable(dc, now)) return nextSwapTime(dc->lastSwap, now, kHiddenFramePeriod, 1);
+    if (state.pacedInterval > 0 && dc->lastSwap != 0) // set only where the driver has no swap control
+        return nextSwapTime(dc->lastSwap, now, refreshPeriod(), state.pacedInterval); // looked up on the second swap
+    return now;
+}
+
+void waitForSwap(HDC__* dc, long long due) {
+    const long long now = monotonicNs();
+    if (due > now) sleepUntil(due);
+    dc->lastSwap = std::max(due, now);
 }
 
 } // namespace
@@ -478,7 +471,29 @@ bool wantsPerPixelAlpha(const HWND__& window) {
     return isXwayland(layer().display);
 }
 
-void applyTranslucency(HDC__* dc) {
+namespace {
+
+// Whether this frame's back buffer must be read for the key: once a refresh, at once when the size or
+// the key changed, and every frame the alpha pass makes key pixels transparent in the frame itself.
+bool keyScanNeeded(HDC__* dc, long long swapTime, bool alphaPass) {
+    const HWND__& window = *dc->window;
+    if (alphaPass || dc->keyScannedSwap == 0 || window.clientWidth != dc->keyScannedWidth ||
+        window.clientHeight != dc->keyScannedHeight || window.colorKey != dc->keyScannedColor)
+        return true;
+    return keyScanDue(dc->keyScannedSwap, swapTime, refreshPeriod());
+}
+
+void noteKeyScan(HDC__* dc, long long swapTime, bool keyed) {
+    dc->keyed = keyed;
+    dc->keyScannedSwap = swapTime;
+    dc->keyScannedWidth = dc->window->clientWidth;
+    dc->keyScannedHeight = dc->window->clientHeight;
+    dc->keyScannedColor = dc->window->colorKey;
+}
+
+} // namespace
+
+void applyTranslucency(HDC__* dc, long long swapTime) {
     Display* display = layer().display;
     HWND__& window = *dc->window;
     if (!display || window.clientWidth <= 0 || window.clientHeight <= 0) return;
@@ -493,18 +508,21 @@ void applyTranslucency(HDC__* dc) {
     const bool alpha = (window.layeredFlags & LWA_ALPHA) && window.alpha != 255;
     const bool compositing = compositorPresent();
     readGlCaps(dc);
-    bool keyed = false;
+    // The pass needs GL 1.4's separate blend functions and blend colour.
+    const bool perPixelCapable = dc->argb && dc->glVersion >= 14;
+    const bool alphaPass = planTranslucency(colorKey, alpha, false, perPixelCapable, compositing).alphaPass;
     FrameView frame;
-    if (colorKey) {
+    if (colorKey && keyScanNeeded(dc, swapTime, alphaPass)) {
         frame = readBackBuffer(dc);
-        keyed = hasKeyPixel(frame.pixels, static_cast<size_t>(frame.width) * frame.height, window.colorKey);
+        const bool keyed =
+            hasKeyPixel(frame.pixels, static_cast<size_t>(frame.width) * frame.height, window.colorKey);
         if (keyed) {
             opaqueRectangles(frame, window.clientWidth, window.clientHeight, window.colorKey,
                              shapeMargin(window.clientWidth, window.clientHeight), dc->shape);
         }
+        noteKeyScan(dc, swapTime, keyed);
     }
-    // The pass needs GL 1.4's separate blend functions and blend colour.
-    const bool perPixelCapable = dc->argb && dc->glVersion >= 14;
+    const bool keyed = colorKey && dc->keyed;
     const TranslucencyPlan plan = planTranslucency(colorKey, alpha, keyed, perPixelCapable, compositing);
     updateShapes(dc, plan.boundingShape, plan.inputShape);
     if (plan.alphaPass && attributeStacksHaveRoom()) { // a full stack: the frame shows opaque once
@@ -521,8 +539,9 @@ void applyTranslucency(HDC__* dc) {
 BOOL SwapBuffers(HDC dc) {
     Display* display = layer().display;
     if (!display || !dc || !dc->drawable || dc->window->destroyed) return FALSE;
-    applyTranslucency(dc);
-    paceSwap(dc);
+    const long long due = swapDueTime(dc);
+    applyTranslucency(dc, due);
+    waitForSwap(dc, due);
     glXSwapBuffers(display, dc->drawable);
     return TRUE;
 }

@@ -44,3 +44,8 @@ long long nextSwapTime(long long previous, long long now, long long period, int 
     if (due < now - period) return now;
     return due;
 }
+
+bool keyScanDue(long long lastScannedSwap, long long swapTime, long long period) {
+    if (lastScannedSwap <= 0 || period <= 0) return true;
+    return swapTime - lastScannedSwap >= period - period / 8;
+}

@@ -24,3 +24,12 @@ long long refreshPeriodNs(double hertz);
 // The first swap (previous 0) and a swap more than a period late go at once: a stall does not buy a
 // burst of catch-up frames. Interval 0 means no pacing.
 long long nextSwapTime(long long previous, long long now, long long period, int interval);
+
+// ---- How often the colour key is looked for ----------------------------------------------------
+// A display shows at most one frame per refresh, so frames drawn faster than that (vertical sync off)
+// share the key found in the latest one looked at; each frame of a paced program is looked at.
+
+// True when the frame to be swapped at swapTime must be scanned for key pixels: nothing scanned yet
+// (lastScannedSwap 0) or a refresh period, less an eighth for the clocks' jitter, since the swap of
+// the frame scanned last.
+bool keyScanDue(long long lastScannedSwap, long long swapTime, long long period);
