@@ -1,7 +1,8 @@
 // plain_gauge: the gauge's frame drawn by our own render code in a bare Xlib + GLX program, with
 // none of the Win32 layer: no colour key, no message queue, no opacity. It is the yardstick that
 // translucency_bench measures the program against, so it does exactly what the program's frame
-// needs and nothing more. Escape or closing the window quits; V switches vertical sync.
+// needs and nothing more. Escape or closing the window quits; V switches vertical sync (paced by a
+// sleep where GLX lists no swap control).
 
 #include <GL/gl.h>
 #include <GL/glx.h>
@@ -9,8 +10,11 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 #include "angle_gauge.h"
@@ -148,8 +152,36 @@ bool handleEvent(const XEvent& event, Atom deleteWindow) {
 
 } // namespace
 
+namespace {
+
+long long monotonicNs() {
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+// Where GLX lists no swap control, vertical sync is kept by waiting before each swap, one refresh
+// (60 Hz: Xvfb reports no rate) after the last, as the program does there; otherwise standing still
+// would measure frames the display never shows.
+void paceWithoutSwapControl() {
+    static long long lastSwap = 0;
+    const long long now = monotonicNs();
+    const int interval = gauge.vsyncOn && !swapIntervalProc ? 1 : 0;
+    const long long due = nextSwapTime(lastSwap, now, refreshPeriodNs(0.0), interval);
+    if (due > now) {
+        const timespec until = {static_cast<time_t>(due / 1000000000LL), static_cast<long>(due % 1000000000LL)};
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {}
+    }
+    lastSwap = std::max(due, now);
+}
+
+} // namespace
+
 // The render code's hook: this program has one drawable and no device context.
-void swapFrameBuffers(HDC) { glXSwapBuffers(display, drawable); }
+void swapFrameBuffers(HDC) {
+    paceWithoutSwapControl();
+    glXSwapBuffers(display, drawable);
+}
 
 int main() {
     // Labels and pulse before the window, in the order the program's application object has them.

@@ -263,7 +263,8 @@ void printRoundFailures(const char* name, const std::vector<RunFigures>& runs) {
 
 std::string swapControlNote(Display* display) {
     const SwapControl control = pickSwapControl(glXQueryExtensionsString(display, DefaultScreen(display)));
-    return control == SwapControl::Missing ? "none listed (vsync on is unpaced here)" : "listed";
+    return control == SwapControl::Missing ? "none listed (both programs pace vsync on to 60 Hz themselves)"
+                                           : "listed";
 }
 
 // Per-pixel alpha: where the compositor ignores the opacity hint (Xwayland), or with
@@ -300,11 +301,15 @@ std::unique_ptr<ChildProgram> startCompositor(const std::string& path, const std
 // wineserver and Wine's helper processes do part of the work.
 std::string wineRow(const BenchOptions& options, Bench& bench) {
     if (options.wineExe.empty()) return "skipped: no --wine-exe PATH given";
-    if (!isOnPath("wine64")) return "skipped: wine64 is not installed";
+    // Debian's wine64 package puts its loader outside PATH.
+    const std::string loader = isOnPath("wine64")                          ? "wine64"
+                               : isExecutableFile("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64"
+                                                                          : "";
+    if (loader.empty()) return "skipped: wine64 is not installed";
     struct stat info;
     if (stat(options.wineExe.c_str(), &info) != 0) return "skipped: " + options.wineExe + " does not exist";
     // Without a window manager Wine draws the window frame itself; a first start also makes the prefix.
-    const Program wine{{"wine64", options.wineExe}, {"WINEDEBUG=-all"}, 120.0, false};
+    const Program wine{{loader, options.wineExe}, {"WINEDEBUG=-all"}, 120.0, false};
     const RunFigures run = bench.run(wine);
     if (!run.frameRate) return "failed: " + run.failure;
     char text[160];

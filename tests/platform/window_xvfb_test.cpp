@@ -243,6 +243,39 @@ TEST_F(WindowOnXvfb, WindowDestroyedByAnotherClientFailsCallsThenEndsAsDestroyed
     EXPECT_EQ(messagesReceived().back(), static_cast<UINT>(WM_DESTROY));
 }
 
+// ChoosePixelFormat reads the traits of the formats that can fit only; its choice must be the one
+// made over every format as DescribePixelFormat reports them (a plain window: the 32-bit depth buffer
+// preferred, nothing else).
+TEST_F(WindowOnXvfb, ChoosePixelFormatPicksWhatAComparisonOfEveryFormatPicks) {
+    create();
+    HDC dc = GetDC(window);
+    ASSERT_NE(dc, nullptr);
+    const int count = DescribePixelFormat(dc, 1, 0, nullptr);
+    ASSERT_GT(count, 0);
+    std::vector<PIXELFORMATDESCRIPTOR> described(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        ASSERT_EQ(DescribePixelFormat(dc, i + 1, sizeof(PIXELFORMATDESCRIPTOR), &described[i]), count);
+    FormatPreference plainWindow;
+    plainWindow.depthBits = 32;
+    for (DWORD buffering : {DWORD{PFD_DOUBLEBUFFER}, DWORD{0}}) {
+        PIXELFORMATDESCRIPTOR request = {};
+        request.nSize = sizeof(request);
+        request.nVersion = 1;
+        request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | buffering;
+        request.iPixelType = PFD_TYPE_RGBA;
+        request.cColorBits = 32;
+        request.cDepthBits = 16;
+        const int chosen = ChoosePixelFormat(dc, &request);
+        ASSERT_GT(chosen, 0);
+        EXPECT_EQ(chosen, closestPixelFormat(described, request, plainWindow, {})) << "buffering " << buffering;
+        if (buffering) {
+            EXPECT_TRUE(described[chosen - 1].dwFlags & PFD_DOUBLEBUFFER);
+        }
+        EXPECT_GE(described[chosen - 1].cDepthBits, 16);
+    }
+    ReleaseDC(window, dc);
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new XvfbEnvironment());
