@@ -8,7 +8,7 @@
 const char kBenchUsage[] =
     "usage: translucency_bench [--rounds N] [--seconds S] [--idle-seconds S]\n"
     "                          [--ours PATH] [--plain PATH] [--color-key-bench PATH] [--wine-exe PATH]\n"
-    "                          [--compositor PATH]\n"
+    "                          [--compositor PATH] [--before PATH]\n"
     "  --rounds N           interleaved rounds of (ours, plain), 1..50 (default 3)\n"
     "  --seconds S          vsync-off measuring window in seconds (default 3)\n"
     "  --idle-seconds S     standing-still window with vsync on in seconds (default 10)\n"
@@ -16,6 +16,7 @@ const char kBenchUsage[] =
     "  --plain PATH         the plain_gauge executable (default: the build tree's)\n"
     "  --color-key-bench PATH  the colour-key micro-measure (default: the build tree's)\n"
     "  --wine-exe PATH      also run this Windows tessivar.exe under wine64\n"
+    "  --before PATH        also run this earlier build of the program in every round, in a table of its own\n"
     "  --compositor PATH    run this compositing manager (e.g. /usr/bin/xcompmgr) throughout: ours then\n"
     "                       blends per pixel, and the colour-key figures include its alpha pass\n";
 
@@ -49,6 +50,7 @@ std::optional<BenchOptions> parseBenchOptions(int argc, const char* const* argv,
                             : name == "--color-key-bench" ? &options.colorKeyBench
                             : name == "--wine-exe"        ? &options.wineExe
                             : name == "--compositor"      ? &options.compositor
+                            : name == "--before"          ? &options.before
                                                           : nullptr;
         const bool numeric = name == "--rounds" || name == "--seconds" || name == "--idle-seconds";
         if (!path && !numeric) {

@@ -9,6 +9,7 @@ struct BenchOptions {
     double seconds = 3.0;      // length of the vsync-off measuring window
     double idleSeconds = 10.0; // length of the standing-still window, vsync on
     std::string ours;          // the program
+    std::string before;        // an earlier build of the program, run in every round too; empty: none
     std::string plain;         // the yardstick
     std::string colorKeyBench; // the colour-key micro-measure; empty: that row is skipped
     std::string wineExe;       // a Windows build to run under wine64; empty: that row is skipped

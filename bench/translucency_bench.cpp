@@ -296,6 +296,30 @@ std::unique_ptr<ChildProgram> startCompositor(const std::string& path, const std
     return child;
 }
 
+// The figures of one program against the yardstick, a row each.
+void printTable(const char* name, const std::vector<RunFigures>& runs, const std::vector<RunFigures>& plainRuns) {
+    const Row rows[] = {
+        {"frame rate, vsync off (frames/s)", 1, &RunFigures::frameRate},
+        {"CPU per frame, vsync off (ms)", 3, &RunFigures::cpuMsPerFrame},
+        {"minor page faults per frame, vsync off", 2, &RunFigures::faultsPerFrame},
+        {"X server CPU per frame, vsync off (ms)", 3, &RunFigures::serverMsPerFrame},
+        {"exec to first frame (ms)", 1, &RunFigures::firstFrameMs},
+        {"standing still, vsync on: CPU (% of a core)", 1, &RunFigures::stillCpuPercent},
+        {"standing still, vsync on: frame rate (1/s)", 1, &RunFigures::stillFrameRate},
+    };
+    std::printf("\n%s\n", tableRow("metric: median (min..max)", name, "plain", "ratio of medians; per round").c_str());
+    std::printf("%s\n", std::string(130, '-').c_str());
+    for (const Row& row : rows) {
+        const auto spread = spreadOf(valuesOf(runs, row.figure));
+        const auto plainSpread = spreadOf(valuesOf(plainRuns, row.figure));
+        const auto roundRatios = spreadOf(pairedRatios(runs, plainRuns, row.figure));
+        const std::string ratio = formatRatio(spread, plainSpread) + "; " + formatSpread(roundRatios, 2);
+        std::printf("%s\n", tableRow(row.metric, formatSpread(spread, row.decimals),
+                                     formatSpread(plainSpread, row.decimals), ratio)
+                                .c_str());
+    }
+}
+
 // LATER ROW: the Wine build. Runs the Windows tessivar.exe given with --wine-exe under wine64 once,
 // V pressed as for the others, and gives its vsync-off frame rate; CPU is left out because the
 // wineserver and Wine's helper processes do part of the work.
@@ -360,8 +384,8 @@ int main(int argc, char** argv) {
     std::printf("translucency_bench on a private Xvfb %s; GLX swap control: %s\n", xvfb->displayName().c_str(),
                 swapControlNote(watch->display()).c_str());
     if (compositor) std::printf("compositing manager throughout: %s\n", options->compositor.c_str());
-    std::printf("%d rounds of (ours, plain); vsync off over %.1f s after V; standing still over %.1f s, vsync on\n",
-                options->rounds, options->seconds, options->idleSeconds);
+    std::printf("%d rounds of (ours, plain%s); vsync off over %.1f s after V; standing still over %.1f s, vsync on\n",
+                options->rounds, options->before.empty() ? "" : ", before", options->seconds, options->idleSeconds);
     std::printf("frames counted from XDamage reports on the window each program draws into\n");
     std::printf("load average at the start: %s\n", loadAverage().c_str());
     std::fflush(stdout);
@@ -370,40 +394,27 @@ int main(int argc, char** argv) {
     const Program ours{{options->ours}, {}, 30.0, true};
     const Program plain{{options->plain}, {}, 30.0, true};
     const bool microMeasure = isExecutableFile(options->colorKeyBench);
+    const Program before{{options->before}, {}, 30.0, true};
     std::vector<RunFigures> oursRuns;
     std::vector<RunFigures> plainRuns;
+    std::vector<RunFigures> beforeRuns;
     std::vector<double> keyUnchanged;
     std::vector<double> keyChanging;
     for (int round = 1; round <= options->rounds; ++round) {
         std::fprintf(stderr, "round %d of %d\n", round, options->rounds);
         oursRuns.push_back(bench.run(ours));
         plainRuns.push_back(bench.run(plain));
+        if (!options->before.empty()) beforeRuns.push_back(bench.run(before));
         if (!microMeasure) continue;
         const auto [unchanged, changing] = bench.colorKeyMicro();
         if (unchanged) keyUnchanged.push_back(*unchanged);
         if (changing) keyChanging.push_back(*changing);
     }
 
-    const Row rows[] = {
-        {"frame rate, vsync off (frames/s)", 1, &RunFigures::frameRate},
-        {"CPU per frame, vsync off (ms)", 3, &RunFigures::cpuMsPerFrame},
-        {"minor page faults per frame, vsync off", 2, &RunFigures::faultsPerFrame},
-        {"X server CPU per frame, vsync off (ms)", 3, &RunFigures::serverMsPerFrame},
-        {"exec to first frame (ms)", 1, &RunFigures::firstFrameMs},
-        {"standing still, vsync on: CPU (% of a core)", 1, &RunFigures::stillCpuPercent},
-        {"standing still, vsync on: frame rate (1/s)", 1, &RunFigures::stillFrameRate},
-    };
-    std::printf("\n%s\n",
-                tableRow("metric: median (min..max)", "ours", "plain", "ratio of medians; per round").c_str());
-    std::printf("%s\n", std::string(130, '-').c_str());
-    for (const Row& row : rows) {
-        const auto oursSpread = spreadOf(valuesOf(oursRuns, row.figure));
-        const auto plainSpread = spreadOf(valuesOf(plainRuns, row.figure));
-        const auto roundRatios = spreadOf(pairedRatios(oursRuns, plainRuns, row.figure));
-        const std::string ratio = formatRatio(oursSpread, plainSpread) + "; " + formatSpread(roundRatios, 2);
-        std::printf("%s\n", tableRow(row.metric, formatSpread(oursSpread, row.decimals),
-                                     formatSpread(plainSpread, row.decimals), ratio)
-                                .c_str());
+    printTable("ours", oursRuns, plainRuns);
+    if (!beforeRuns.empty()) {
+        std::printf("\nthe earlier build (%s), measured in the same rounds:\n", options->before.c_str());
+        printTable("before", beforeRuns, plainRuns);
     }
     std::printf("\ncolour key per frame, ours - plain (ms): frame time %s, CPU %s\n",
                 formatSpread(spreadOf(pairedDifferences(oursRuns, plainRuns, frameTimeMs)), 3).c_str(),
@@ -429,6 +440,7 @@ int main(int argc, char** argv) {
     std::printf("Wine build, vsync off: %s\n", wineRow(*options, bench).c_str());
     printRoundFailures("ours", oursRuns);
     printRoundFailures("plain", plainRuns);
+    printRoundFailures("before", beforeRuns);
     std::printf("load average at the end: %s\n", loadAverage().c_str());
     std::printf("total time: %.0f s\n", std::chrono::duration<double>(Clock::now() - started).count());
     return 0;

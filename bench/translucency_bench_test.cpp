@@ -147,7 +147,7 @@ std::optional<BenchOptions> parse(std::vector<const char*> args, std::string& er
 TEST(Options, ValuesOverDefaults) {
     std::string error;
     const auto options = parse({"--rounds", "5", "--seconds", "1.5", "--plain", "/x/plain", "--wine-exe", "t.exe",
-                                "--compositor", "/usr/bin/xcompmgr"},
+                                "--compositor", "/usr/bin/xcompmgr", "--before", "/old/tessivar"},
                                error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->rounds, 5);
@@ -157,7 +157,9 @@ TEST(Options, ValuesOverDefaults) {
     EXPECT_EQ(options->plain, "/x/plain");
     EXPECT_EQ(options->wineExe, "t.exe");
     EXPECT_EQ(options->compositor, "/usr/bin/xcompmgr");
+    EXPECT_EQ(options->before, "/old/tessivar");
     EXPECT_TRUE(parse({}, error)->compositor.empty()) << "no compositor unless asked for";
+    EXPECT_TRUE(parse({}, error)->before.empty()) << "no earlier build unless asked for";
     EXPECT_FALSE(options->help);
     EXPECT_TRUE(parse({"--help"}, error)->help);
 }
