@@ -425,7 +425,11 @@ int main(int argc, char** argv) {
         // Of frames faster than the display, one a refresh is scanned; Xvfb reports no rate, so 60 Hz.
         const auto scanCost = spreadOf(keyUnchanged);
         const auto rate = spreadOf(valuesOf(oursRuns, &RunFigures::frameRate));
-        if (scanCost && rate && rate->median > 0) {
+        const char* perPixel = std::getenv("TESSIVAR_PER_PIXEL_ALPHA");
+        if (compositor && perPixel && std::string(perPixel) == "1") {
+            std::printf("colour key per frame, vsync off: every frame scanned (the alpha pass clears each "
+                        "frame's own key pixels)\n");
+        } else if (scanCost && rate && rate->median > 0) {
             const double share = std::min(1.0, kAssumedRefreshHz / rate->median);
             std::printf("colour key per frame, vsync off: one frame in %.1f scanned (one a refresh at %.0f Hz): "
                         "%.3f ms a frame\n",
