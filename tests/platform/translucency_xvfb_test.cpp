@@ -153,6 +153,43 @@ TEST_F(LayeredWindow, FrameBufferFollowsTheWindowSizeBothWays) {
     }
 }
 
+// Unpaced frames (vsync off) faster than the display share the key found in the first of them; the
+// next frame a refresh later is read again, so the shape catches up within a refresh. A size change
+// is read at once. Without a compositor the key takes the bounding and the input shape.
+TEST_F(LayeredWindow, UnpacedFramesAreReadForTheKeyOnceARefreshAndAtOnceAfterAResize) {
+    if (compositing()) GTEST_SKIP() << "per-pixel alpha reads every frame";
+    const auto setInterval =
+        reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
+    ASSERT_NE(setInterval, nullptr);
+    ASSERT_TRUE(setInterval(0));
+    const auto frame = [&](bool key) {
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0.0f, 0.0f, key ? 1.0f : 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        return SwapBuffers(dc);
+    };
+    // Let a refresh pass since the frames of the set-up, then a frame without key: read, no shape.
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    const auto read = std::chrono::steady_clock::now();
+    ASSERT_TRUE(frame(false));
+    EXPECT_FALSE(dc->inputApplied);
+    // All key at once after: the same refresh, so the shape stays as read (none) ...
+    ASSERT_TRUE(frame(true));
+    // (unless the machine held this thread back for most of a refresh in between)
+    if (std::chrono::steady_clock::now() - read < std::chrono::milliseconds(10))
+        EXPECT_FALSE(dc->inputApplied) << "a frame within a refresh of the last one read was read again";
+    // ... and a refresh later it is read: everything is key.
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    ASSERT_TRUE(frame(true));
+    EXPECT_TRUE(dc->inputApplied);
+    EXPECT_TRUE(dc->boundingApplied);
+    // A resize is read at once, refresh or not.
+    SetWindowPos(window, nullptr, 0, 0, 80, 80, SWP_NOZORDER | SWP_NOMOVE);
+    glViewport(0, 0, 80, 80);
+    ASSERT_TRUE(frame(false));
+    EXPECT_FALSE(dc->inputApplied) << "the first frame at a new size keeps the old size's shape";
+}
+
 // With per-pixel alpha the window gets a 32-bit visual and SwapBuffers writes alpha into the frame; the
 // program's next frame must find its GL state exactly as it left it.
 TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
