@@ -176,8 +176,9 @@ TEST_F(LayeredWindow, UnpacedFramesAreReadForTheKeyOnceARefreshAndAtOnceAfterARe
     // All key at once after: the same refresh, so the shape stays as read (none) ...
     ASSERT_TRUE(frame(true));
     // (unless the machine held this thread back for most of a refresh in between)
-    if (std::chrono::steady_clock::now() - read < std::chrono::milliseconds(10))
+    if (std::chrono::steady_clock::now() - read < std::chrono::milliseconds(10)) {
         EXPECT_FALSE(dc->inputApplied) << "a frame within a refresh of the last one read was read again";
+    }
     // ... and a refresh later it is read: everything is key.
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     ASSERT_TRUE(frame(true));
