@@ -263,8 +263,7 @@ void printRoundFailures(const char* name, const std::vector<RunFigures>& runs) {
 
 std::string swapControlNote(Display* display) {
     const SwapControl control = pickSwapControl(glXQueryExtensionsString(display, DefaultScreen(display)));
-    return control == SwapControl::Missing ? "none listed (both programs pace vsync on to 60 Hz themselves)"
-                                           : "listed";
+    return control == SwapControl::Missing ? "none listed (both programs pace vsync on to 60 Hz themselves)" : "listed";
 }
 
 // Per-pixel alpha: where the compositor ignores the opacity hint (Xwayland), or with
@@ -326,7 +325,7 @@ void printTable(const char* name, const std::vector<RunFigures>& runs, const std
 std::string wineRow(const BenchOptions& options, Bench& bench) {
     if (options.wineExe.empty()) return "skipped: no --wine-exe PATH given";
     // Debian's wine64 package puts its loader outside PATH.
-    const std::string loader = isOnPath("wine64")                          ? "wine64"
+    const std::string loader = isOnPath("wine64")                         ? "wine64"
                                : isExecutableFile("/usr/lib/wine/wine64") ? "/usr/lib/wine/wine64"
                                                                           : "";
     if (loader.empty()) return "skipped: wine64 is not installed";

@@ -75,9 +75,9 @@ struct HDC__ {
     bool alphaPassOn = false;             // the last frame went through the per-pixel alpha pass
     bool keyed = false;                   // the frame scanned last had key pixels
     long long keyScannedSwap = 0;         // monotonic ns the frame scanned last was due to swap; 0: none yet
-    int keyScannedWidth = 0;              // the client size and key colour that frame was scanned with:
-    int keyScannedHeight = 0;             //   a change of either calls for a scan at once
-    COLORREF keyScannedColor = 0;
+    int keyScannedWidth = 0;              // the client width that frame had: a resize is scanned at once
+    int keyScannedHeight = 0;             // and its height
+    COLORREF keyScannedColor = 0;         // the key it was scanned for: a new key is scanned at once
     long long lastSwap = 0;               // monotonic ns of the last swap the layer paced
     long long mapCheckedAt = 0;           // monotonic ns of the last look at the window's map state
     bool viewable = true;                 // the window was viewable at that look
@@ -190,12 +190,12 @@ struct LayerState {
     std::set<HPALETTE> palettes;           // GDI's handle table for palettes
     bool swapControlResolved = false;      // swapTarget has been looked up
     SwapIntervalTarget swapTarget;         // the GLX swap control behind wglSwapIntervalEXT, if any
-    int pacedInterval = 0;             // set through the layer's own wglSwapIntervalEXT (no GLX one)
-    long long refreshPeriod = 0;       // ns between the display's refreshes; 0 until looked up
-    Atom compositorSelection = 0;      // _NET_WM_CM_S<screen>; 0 until interned
-    bool compositing = false;          // a compositing manager owned it at the last look
-    long long compositorCheckedAt = 0; // monotonic ns of that look; 0: never looked
-    bool opaqueNoticeGiven = false;    // the line saying windows show opaque was printed
+    int pacedInterval = 0;                 // set through the layer's own wglSwapIntervalEXT (no GLX one)
+    long long refreshPeriod = 0;           // ns between the display's refreshes; 0 until looked up
+    Atom compositorSelection = 0;          // _NET_WM_CM_S<screen>; 0 until interned
+    bool compositing = false;              // a compositing manager owned it at the last look
+    long long compositorCheckedAt = 0;     // monotonic ns of that look; 0: never looked
+    bool opaqueNoticeGiven = false;        // the line saying windows show opaque was printed
 
     // KERNEL32
     std::mutex threadsLock;          // threads may be started and closed from any thread

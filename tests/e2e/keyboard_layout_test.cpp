@@ -154,6 +154,16 @@ TEST_F(KeyboardLayoutTest, RussianKeysLabelledIAndXHideCoordinatesAndQuit) {
     EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(0)) << "Ctrl+X (Cyrillic CHE) did not quit";
 }
 
+TEST_F(KeyboardLayoutTest, TurkishKeyLabelledIHidesCoordinates) {
+    setLayout({"tr"});
+    ASSERT_EQ(keysymOf(XK_i, 0), static_cast<KeySym>(XK_idotless)) << "the Turkish layout is not in force";
+    startGauge();
+    tapKey(XK_i);
+    EXPECT_TRUE(waitForFrame(coordinatesHidden)) << "coordinates still shown after the I key (dotless i)";
+    tapKey(XK_x, true);
+    EXPECT_EQ(gauge_->waitForExit(exitTimeoutSeconds), std::optional(0)) << "Ctrl+X did not quit";
+}
+
 TEST_F(KeyboardLayoutTest, FollowsGroupSwitchesAndLayoutChangesWhileRunning) {
     startGauge(); // on the default US layout
 

@@ -142,6 +142,24 @@ MapBuilder& french(MapBuilder& builder, unsigned group) {
         .row(kBottomRow, group, ascii("wxcvbn,;:!"));
 }
 
+// Turkish Q: dotless i on the US I key, i (shifted: I with a dot) right of the s-cedilla.
+MapBuilder& turkish(MapBuilder& builder, unsigned group) {
+    std::vector<KeySym> top = ascii("qwertyu");
+    top.insert(top.end(), {XK_idotless, XK_o, XK_p, XK_gbreve, XK_udiaeresis});
+    std::vector<KeySym> topShifted = ascii("QWERTYUIOP");
+    topShifted.insert(topShifted.end(), {XK_Gbreve, XK_Udiaeresis});
+    std::vector<KeySym> home = ascii("asdfghjkl");
+    home.insert(home.end(), {XK_scedilla, XK_i});
+    std::vector<KeySym> homeShifted = ascii("ASDFGHJKL");
+    homeShifted.insert(homeShifted.end(), {XK_Scedilla, XK_Iabovedot});
+    std::vector<KeySym> bottom = ascii("zxcvbnm");
+    bottom.insert(bottom.end(), {XK_odiaeresis, XK_ccedilla, XK_period});
+    return builder.row(kNumberRow, group, ascii("1234567890*-"))
+        .row(kTopRow, group, top, topShifted)
+        .row(kHomeRow, group, home, homeShifted)
+        .row(kBottomRow, group, bottom);
+}
+
 MapBuilder& dvorak(MapBuilder& builder, unsigned group) {
     return builder.row(kNumberRow, group, ascii("1234567890[]"))
         .row(kTopRow, group, ascii("',.pyfgcrl/="))
@@ -247,6 +265,13 @@ TEST(KeyLayouts, GermanSwapsZAndY) {
     const KeyLayout layout = german(builder, 0).layout();
     EXPECT_EQ(letterKeys(layout, 0), "QWERTZUIOPASDFGHJKLYXCVBNM");
     EXPECT_EQ(press(layout, kTopRow.firstKeycode + 10), 0u) << "u-umlaut has no code here";
+}
+
+TEST(KeyLayouts, TurkishDotlessIKeyIsTheIKey) {
+    MapBuilder builder;
+    const KeyLayout layout = turkish(builder, 0).layout();
+    EXPECT_EQ(letterKeys(layout, 0), kQwerty) << "the key labelled I types a dotless i";
+    EXPECT_EQ(press(layout, kHomeRow.firstKeycode + 10), static_cast<UINT>('I')) << "the dotted i is an I too";
 }
 
 TEST(KeyLayouts, FrenchAzertyLettersAndDigitsOnShift) {

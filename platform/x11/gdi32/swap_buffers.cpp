@@ -514,8 +514,7 @@ void applyTranslucency(HDC__* dc, long long swapTime) {
     FrameView frame;
     if (colorKey && keyScanNeeded(dc, swapTime, alphaPass)) {
         frame = readBackBuffer(dc);
-        const bool keyed =
-            hasKeyPixel(frame.pixels, static_cast<size_t>(frame.width) * frame.height, window.colorKey);
+        const bool keyed = hasKeyPixel(frame.pixels, static_cast<size_t>(frame.width) * frame.height, window.colorKey);
         if (keyed) {
             opaqueRectangles(frame, window.clientWidth, window.clientHeight, window.colorKey,
                              shapeMargin(window.clientWidth, window.clientHeight), dc->shape);

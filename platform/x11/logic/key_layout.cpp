@@ -54,6 +54,8 @@ constexpr KeyMapping kKeyMappings[] = {
 
 UINT virtualKeyFromKeysym(KeySym keysym) {
     if (const char letter = latinLetter(keysym)) return static_cast<UINT>(letter);
+    // Turkish layouts type a dotless i on the key labelled I, which Windows gives VK_I.
+    if (keysym == XK_idotless) return 'I';
     if (keysym >= XK_0 && keysym <= XK_9) return static_cast<UINT>('0' + (keysym - XK_0));
     for (const KeyMapping& mapping : kKeyMappings) {
         if (mapping.keysym == keysym) return mapping.virtualKey;
