@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "format_request.h"
 #include "win32_api.h"
 
 #include <GL/gl.h>
@@ -45,13 +46,7 @@ void drawFrame() {
 
 bool setUpGl(HWND window) {
     dc = GetDC(window);
-    PIXELFORMATDESCRIPTOR request = {};
-    request.nSize = sizeof(request);
-    request.nVersion = 1;
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    request.iPixelType = PFD_TYPE_RGBA;
-    request.cColorBits = 32;
-    request.cDepthBits = 16;
+    const PIXELFORMATDESCRIPTOR request = gaugeFormatRequest();
     const int format = ChoosePixelFormat(dc, &request);
     if (!format || !SetPixelFormat(dc, format, &request)) return false;
     if (!wglMakeCurrent(dc, wglCreateContext(dc))) return false;

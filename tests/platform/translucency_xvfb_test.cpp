@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "child_process.h"
+#include "format_request.h"
 #include "layer.h"
 #include "xvfb_server.h"
 
@@ -81,13 +82,7 @@ protected:
         ASSERT_NE(window, nullptr);
         ASSERT_TRUE(SetLayeredWindowAttributes(window, 0x00FF0000, 150, LWA_COLORKEY | LWA_ALPHA));
         dc = GetDC(window);
-        PIXELFORMATDESCRIPTOR request = {};
-        request.nSize = sizeof(request);
-        request.nVersion = 1;
-        request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        request.iPixelType = PFD_TYPE_RGBA;
-        request.cColorBits = 32;
-        request.cDepthBits = 16;
+        const PIXELFORMATDESCRIPTOR request = gaugeFormatRequest();
         const int format = ChoosePixelFormat(dc, &request);
         ASSERT_NE(format, 0);
         ASSERT_TRUE(SetPixelFormat(dc, format, &request));

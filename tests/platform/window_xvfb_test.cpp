@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "format_request.h"
 #include "layer.h"
 #include "x11_properties.h"
 #include "xvfb_server.h"
@@ -258,13 +259,7 @@ TEST_F(WindowOnXvfb, ChoosePixelFormatPicksWhatAComparisonOfEveryFormatPicks) {
     FormatPreference plainWindow;
     plainWindow.depthBits = 32;
     for (DWORD buffering : {DWORD{PFD_DOUBLEBUFFER}, DWORD{0}}) {
-        PIXELFORMATDESCRIPTOR request = {};
-        request.nSize = sizeof(request);
-        request.nVersion = 1;
-        request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | buffering;
-        request.iPixelType = PFD_TYPE_RGBA;
-        request.cColorBits = 32;
-        request.cDepthBits = 16;
+        const PIXELFORMATDESCRIPTOR request = gaugeFormatRequest(buffering);
         const int chosen = ChoosePixelFormat(dc, &request);
         ASSERT_GT(chosen, 0);
         EXPECT_EQ(chosen, closestPixelFormat(described, request, plainWindow, {})) << "buffering " << buffering;
