@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <unordered_set>
 
 #include "layer.h"
@@ -28,9 +29,13 @@ int attribute(Display* display, GLXFBConfig config, int name) {
 
 using ConfigSet = std::unordered_set<GLXFBConfig>;
 
-// The configs of the screen that meet GLX's own criteria (a list ending in None); GLX filters them
-// without a request to the server or a lookup per config.
-ConfigSet configsWith(Display* display, const std::vector<int>& criteria) {
+// The configs that can draw RGBA into a window with an X visual and also meet `extra` (GLX attribute
+// and value pairs). GLX filters them itself, without a request to the server or a lookup per config.
+ConfigSet windowConfigsWith(Display* display, std::initializer_list<int> extra = {}) {
+    std::vector<int> criteria = {GLX_RENDER_TYPE, GLX_RGBA_BIT,     GLX_DRAWABLE_TYPE,
+                                 GLX_WINDOW_BIT,  GLX_X_RENDERABLE, True};
+    criteria.insert(criteria.end(), extra);
+    criteria.push_back(None);
     int count = 0;
     GLXFBConfig* chosen = glXChooseFBConfig(display, DefaultScreen(display), criteria.data(), &count);
     ConfigSet configs(chosen, chosen + std::max(count, 0));
@@ -38,29 +43,17 @@ ConfigSet configsWith(Display* display, const std::vector<int>& criteria) {
     return configs;
 }
 
-// What every listed format meets: RGBA, drawable into a window, with an X visual.
-std::vector<int> windowCriteria() {
-    return {GLX_RENDER_TYPE, GLX_RGBA_BIT, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_X_RENDERABLE, True};
-}
-
-std::vector<int> terminated(std::vector<int> criteria) {
-    criteria.push_back(None);
-    return criteria;
-}
-
-// The configs that can draw RGBA into a window with an X visual, in the display's own order.
+// The formats to list, in the display's own order.
 std::vector<GLXFBConfig> windowConfigs(Display* display) {
-    const ConfigSet matching = configsWith(display, terminated(windowCriteria()));
+    const ConfigSet matching = windowConfigsWith(display);
     // NOTE: Win32 lists no multisampled formats through DescribePixelFormat (only WGL_ARB_pixel_format
     // reaches them), so neither does the layer. GLX takes sample buffers as a minimum.
-    std::vector<int> multisampled = windowCriteria();
-    multisampled.insert(multisampled.end(), {GLX_SAMPLE_BUFFERS, 1});
-    const ConfigSet excluded = configsWith(display, terminated(multisampled));
+    const ConfigSet multisampled = windowConfigsWith(display, {GLX_SAMPLE_BUFFERS, 1});
     int count = 0;
     GLXFBConfig* all = glXGetFBConfigs(display, DefaultScreen(display), &count);
     std::vector<GLXFBConfig> configs;
     for (int i = 0; i < count; ++i)
-        if (matching.count(all[i]) && !excluded.count(all[i])) configs.push_back(all[i]);
+        if (matching.count(all[i]) && !multisampled.count(all[i])) configs.push_back(all[i]);
     if (all) XFree(all);
     return configs;
 }
@@ -113,8 +106,8 @@ std::vector<PixelFormat>& pixelFormats() {
 
 namespace {
 
-// The traits of a listed format, read on first use. A config without a visual (none is listed, but
-// a server may change its mind) describes as a format nothing fits.
+// The traits of a listed format, read on first use. Should GLX give no visual for it after all, it
+// describes as a format that fits nothing.
 const FormatTraits& formatTraits(PixelFormat& format) {
     if (format.traitsRead) return format.traits;
     format.traitsRead = true;
@@ -137,9 +130,10 @@ PIXELFORMATDESCRIPTOR describe(PixelFormat& format) {
 // rest, whose traits are then never read.
 std::vector<PIXELFORMATDESCRIPTOR> candidateDescriptors(std::vector<PixelFormat>& formats,
                                                         const PIXELFORMATDESCRIPTOR& request) {
-    std::vector<int> criteria = windowCriteria();
-    if (request.dwFlags & PFD_DOUBLEBUFFER) criteria.insert(criteria.end(), {GLX_DOUBLEBUFFER, True});
-    const ConfigSet candidates = configsWith(layer().display, terminated(criteria));
+    Display* display = layer().display;
+    const ConfigSet candidates = (request.dwFlags & PFD_DOUBLEBUFFER)
+                                     ? windowConfigsWith(display, {GLX_DOUBLEBUFFER, True})
+                                     : windowConfigsWith(display);
     std::vector<PIXELFORMATDESCRIPTOR> descriptors;
     descriptors.reserve(formats.size());
     for (PixelFormat& format : formats)
