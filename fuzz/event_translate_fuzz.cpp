@@ -45,11 +45,13 @@ void checkMotion(const XMotionEvent& event, int width, int height) {
     checkPacked(message->lParam, event.x, event.y);
 }
 
-// Letters (either case) and digits name their Windows key; everything else gives 0 or one of the
-// few other keys the layer knows, never a letter or digit code.
+// Letters (either case, and the Turkish dotless i as I) and digits name their Windows key;
+// everything else gives 0 or one of the few other keys the layer knows, never a letter or digit code.
 void checkVirtualKey(KeySym keysym, UINT virtualKey) {
     if (keysym >= XK_a && keysym <= XK_z) {
         FUZZ_CHECK(virtualKey == 'A' + (keysym - XK_a));
+    } else if (keysym == XK_idotless) {
+        FUZZ_CHECK(virtualKey == 'I');
     } else if ((keysym >= XK_A && keysym <= XK_Z) || (keysym >= XK_0 && keysym <= XK_9)) {
         FUZZ_CHECK(virtualKey == keysym);
     } else {

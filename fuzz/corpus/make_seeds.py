@@ -80,6 +80,8 @@ seed("event_translate", "left_press_inside", translate(button(4, 300, 200, 1)))
 seed("event_translate", "right_release_at_last_pixel", translate(button(5, 599, 599, 3)))
 seed("event_translate", "motion_just_outside", translate(xevent([(0, "<i", 6), (64, "<i", 600), (68, "<i", 10)])))
 seed("event_translate", "ctrl_x_press", translate(xevent([(0, "<i", 2), (80, "<I", 4)])))
+# The Turkish layouts' I key, which types a dotless i (keysym 0x2B9).
+seed("event_translate", "dotless_i_press", translate(xevent([(0, "<i", 2)]), keysym=0x2B9))
 seed("event_translate", "wm_delete_window",
      translate(xevent([(0, "<i", 33), (40, "<Q", 301), (48, "<i", 32), (56, "<q", 302)])))
 seed("event_translate", "net_wm_ping",
