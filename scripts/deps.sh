@@ -28,5 +28,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 echo "tessivar: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Another install (a second build on this machine) may hold dpkg's lock: wait for it rather than fail.
+apt_wait=(-o DPkg::Lock::Timeout=600)
+apt-get "${apt_wait[@]}" update -qq
+apt-get "${apt_wait[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
