@@ -129,6 +129,13 @@ struct WindowClass {
 struct QueuedMessage {
     MSG msg;
     KeyModifiers modifiers; // held when the event happened, for TranslateAcceleratorA
+    unsigned keycode = 0;   // of a key message: the X key and state, for TranslateMessage's character
+    unsigned keyState = 0;
+};
+
+// Window classes by name: Win32 compares class names without regard to case.
+struct ClassNameLess {
+    bool operator()(const std::string& a, const std::string& b) const;
 };
 
 // One GLX framebuffer config with what Win32 says about it. Asking GLX for one attribute of one config
@@ -165,10 +172,13 @@ struct LayerState {
     unsigned long strayErrors = 0;  // errors outside any trap: requests on windows someone else destroyed
 
     // USER32
-    std::map<std::string, WindowClass> classes; // RegisterClassA's classes by name
+    std::map<std::string, WindowClass, ClassNameLess> classes; // RegisterClassA's classes by name
     std::map<Window, HWND__*> windows;          // live windows by X window, for routing events
     std::vector<HWND__*> destroyedWindows;      // handles DestroyWindow kept readable: a stale one fails safely
     std::deque<QueuedMessage> input;            // window messages made from X events, oldest first
+    std::deque<MSG> posted;                     // messages posted to the queue (TranslateMessage's characters)
+    KeyTranslator keys;                         // the keys held, for the key messages made from X events
+    QueuedMessage lastKey;                      // the key message last taken from the queue
     bool quitPosted = false;                    // PostQuitMessage was called and WM_QUIT not yet taken
     int quitCode = 0;                           // its exit code
     KeyModifiers lastModifiers;                 // of the key message last taken from the queue
@@ -251,6 +261,9 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void windowDestroyedElsewhere(HWND__* window);
 // The keyboard layout to translate key events with, read again if the keymap changed since.
 const KeyLayout& keyLayout();
+// The character (Windows-1252; 0 for none) the key types in the given X state, as TranslateMessage posts
+// it: Ctrl with a letter types its control character, Ctrl with Alt types nothing.
+unsigned char typedCharacter(unsigned keycode, unsigned state);
 // Marks the layout out of date on MappingNotify and XKB's keymap notifications; true when the event
 // was one of those (XKB's state events included) and needs nothing more.
 bool noteKeymapChange(XEvent& event);

@@ -3,11 +3,17 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <map>
 #include <string>
 
 #include "layer.h"
+
+bool ClassNameLess::operator()(const std::string& a, const std::string& b) const {
+    return strcasecmp(a.c_str(), b.c_str()) < 0;
+}
 
 namespace {
 
@@ -136,10 +142,13 @@ BOOL UpdateWindow(HWND window) { return isLiveWindow(window); }
 
 BOOL InvalidateRect(HWND window, const RECT*, BOOL) { return isLiveWindow(window); }
 
+// WM_NCDESTROY is the last message a window gets: it goes out before the handle stops taking messages.
 BOOL DestroyWindow(HWND window) {
     if (!isLiveWindow(window)) return FALSE;
     sendMessage(window, WM_DESTROY, 0, 0);
     if (window->destroyed) return TRUE; // the procedure destroyed it again from WM_DESTROY
+    sendMessage(window, WM_NCDESTROY, 0, 0);
+    if (window->destroyed) return TRUE; // or from WM_NCDESTROY
     Display* display = layer().display;
     const Window xwindow = window->xwindow;
     forgetWindow(window);
@@ -151,6 +160,7 @@ BOOL DestroyWindow(HWND window) {
 void windowDestroyedElsewhere(HWND__* window) {
     if (!isLiveWindow(window)) return;
     sendMessage(window, WM_DESTROY, 0, 0);
+    if (!window->destroyed) sendMessage(window, WM_NCDESTROY, 0, 0);
     if (!window->destroyed) forgetWindow(window);
 }
 
