@@ -257,6 +257,8 @@ Handle* loadResourceOnce(std::map<int, Handle>& loaded, LPCSTR name, Fill fill) 
 HWND__* findWindow(Window xwindow); // the live window behind an X window, or null
 // Calls the window's procedure now, as Win32's SendMessage does; 0 for a destroyed window.
 LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Drops the messages waiting in the queue for a window that is being destroyed, as Win32 does.
+void forgetMessagesOf(HWND__* window);
 // Any client may destroy our X window: the window then ends as DestroyWindow would have ended it.
 void windowDestroyedElsewhere(HWND__* window);
 // The keyboard layout to translate key events with, read again if the keymap changed since.

@@ -1,5 +1,6 @@
 // The thread's message queue: the posted quit request and the window messages made from X events.
 
+#include <algorithm>
 #include <deque>
 
 #include "event_translate.h"
@@ -170,11 +171,11 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
 
 // Posts WM_CHAR or WM_SYSCHAR for a key press that types a character. The character comes from the key
 // and state of the key message PeekMessageA last removed, which is the one a message loop translates.
+// Like user32, it answers nonzero for every keyboard message, translated or not, and zero for others.
 BOOL TranslateMessage(const MSG* msg) {
-    if (!msg) return FALSE;
+    if (!msg || !isKeyMessage(msg->message)) return FALSE;
     const UINT message = msg->message;
-    if (message != WM_KEYDOWN && message != WM_KEYUP && message != WM_SYSKEYDOWN && message != WM_SYSKEYUP)
-        return FALSE;
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return TRUE;
     const QueuedMessage& key = layer().lastKey;
     const bool known = key.msg.hwnd == msg->hwnd && key.msg.message == message && key.msg.wParam == msg->wParam &&
                        key.msg.lParam == msg->lParam && key.msg.time == msg->time;
@@ -193,6 +194,17 @@ BOOL TranslateMessage(const MSG* msg) {
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!msg) return 0;
     return sendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+void forgetMessagesOf(HWND__* window) {
+    LayerState& messages = layer();
+    auto& posted = messages.posted;
+    posted.erase(std::remove_if(posted.begin(), posted.end(), [window](const MSG& msg) { return msg.hwnd == window; }),
+                 posted.end());
+    auto& input = messages.input;
+    input.erase(std::remove_if(input.begin(), input.end(),
+                               [window](const QueuedMessage& queued) { return queued.msg.hwnd == window; }),
+                input.end());
 }
 
 void PostQuitMessage(int exitCode) {

@@ -57,6 +57,7 @@ bool isLiveWindow(HWND window) { return window && !window->destroyed && window->
 // NOTE: the handle itself stays allocated: the program still passes it to ReleaseDC at exit.
 void forgetWindow(HWND__* window) {
     layer().windows.erase(window->xwindow);
+    forgetMessagesOf(window);
     layer().destroyedWindows.push_back(window);
     window->xwindow = 0;
     window->destroyed = true;
