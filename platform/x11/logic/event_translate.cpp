@@ -45,13 +45,17 @@ std::optional<InputMessage> translateButton(const XButtonEvent& event, int clien
     if (!insideClientArea(event.x, event.y, clientWidth, clientHeight)) return std::nullopt;
     const bool press = event.type == ButtonPress;
     const WPARAM keys = mouseKeyFlags(event.state, event.button, press);
+    UINT message = 0;
     switch (event.button) {
     case Button1:
-        return InputMessage{press ? WM_LBUTTONDOWN : WM_LBUTTONUP, keys, packClientPoint(event.x, event.y)};
+        message = press ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        break;
     case Button2:
-        return InputMessage{press ? WM_MBUTTONDOWN : WM_MBUTTONUP, keys, packClientPoint(event.x, event.y)};
+        message = press ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+        break;
     case Button3:
-        return InputMessage{press ? WM_RBUTTONDOWN : WM_RBUTTONUP, keys, packClientPoint(event.x, event.y)};
+        message = press ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        break;
     case Button4:
     case Button5:
     case 6:
@@ -60,13 +64,14 @@ std::optional<InputMessage> translateButton(const XButtonEvent& event, int clien
         if (!press) return std::nullopt;
         // Up and right are positive.
         const bool positive = event.button == Button4 || event.button == 7;
-        const UINT message = event.button <= Button5 ? WM_MOUSEWHEEL : WM_MOUSEHWHEEL;
+        const UINT wheel = event.button <= Button5 ? WM_MOUSEWHEEL : WM_MOUSEHWHEEL;
         const auto delta = static_cast<WORD>(positive ? WHEEL_DELTA : -WHEEL_DELTA);
-        return InputMessage{message, keys | (WPARAM{delta} << 16), packClientPoint(event.x_root, event.y_root)};
+        return InputMessage{wheel, keys | (WPARAM{delta} << 16), packClientPoint(event.x_root, event.y_root)};
     }
     default:
         return std::nullopt;
     }
+    return InputMessage{message, keys, packClientPoint(event.x, event.y)};
 }
 
 std::optional<InputMessage> translateMotion(const XMotionEvent& event, int clientWidth, int clientHeight) {
