@@ -34,7 +34,8 @@ void checkKeyFlags(WPARAM keys, unsigned int state, unsigned int button, bool pr
         unsigned int button;
         unsigned int mask;
         WPARAM flag;
-    } buttons[] = {{Button1, Button1Mask, MK_LBUTTON}, {Button2, Button2Mask, MK_MBUTTON}, {Button3, Button3Mask, MK_RBUTTON}};
+    } buttons[] = {
+        {Button1, Button1Mask, MK_LBUTTON}, {Button2, Button2Mask, MK_MBUTTON}, {Button3, Button3Mask, MK_RBUTTON}};
     for (const auto& b : buttons) {
         const bool held = b.button == button ? press : (state & b.mask) != 0;
         FUZZ_CHECK(((keys & b.flag) != 0) == held);
@@ -145,7 +146,8 @@ void checkKey(const XKeyEvent& event, KeySym keysym) {
         const bool alt = expected == VK_MENU ? press : (event.state & Mod1Mask) != 0;
         const bool control = expected == VK_CONTROL ? press : (event.state & ControlMask) != 0;
         const bool system = message->message == WM_SYSKEYDOWN || message->message == WM_SYSKEYUP;
-        FUZZ_CHECK(message->message == (press ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP)));
+        FUZZ_CHECK(message->message ==
+                   (press ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP)));
         // Alt without Ctrl and F10 make system keys; a lone Alt press needs no earlier Alt to be one.
         if (expected == VK_F10 || (alt && !control && expected != VK_MENU && expected != VK_CONTROL))
             FUZZ_CHECK(system);

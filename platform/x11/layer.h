@@ -133,11 +133,6 @@ struct QueuedMessage {
     unsigned keyState = 0;
 };
 
-// Window classes by name: Win32 compares class names without regard to case.
-struct ClassNameLess {
-    bool operator()(const std::string& a, const std::string& b) const;
-};
-
 // One GLX framebuffer config with what Win32 says about it. Asking GLX for one attribute of one config
 // costs over a microsecond (Mesa looks the config up in its whole list each time), so the traits are
 // read when a format is first described or is a candidate for ChoosePixelFormat.
@@ -172,18 +167,19 @@ struct LayerState {
     unsigned long strayErrors = 0;  // errors outside any trap: requests on windows someone else destroyed
 
     // USER32
-    std::map<std::string, WindowClass, ClassNameLess> classes; // RegisterClassA's classes by name
+    std::map<std::string, WindowClass> classes; // RegisterClassA's classes by name
     std::map<Window, HWND__*> windows;          // live windows by X window, for routing events
     std::vector<HWND__*> destroyedWindows;      // handles DestroyWindow kept readable: a stale one fails safely
     std::deque<QueuedMessage> input;            // window messages made from X events, oldest first
-    std::deque<MSG> posted;                     // messages posted to the queue (TranslateMessage's characters)
-    KeyTranslator keys;                         // the keys held, for the key messages made from X events
-    QueuedMessage lastKey;                      // the key message last taken from the queue
     bool quitPosted = false;                    // PostQuitMessage was called and WM_QUIT not yet taken
     int quitCode = 0;                           // its exit code
-    KeyModifiers lastModifiers;                 // of the key message last taken from the queue
     std::map<int, HICON__> icons;               // LoadIconA's handles by icon-group id
     std::map<int, HACCEL__> accelerators;       // LoadAcceleratorsA's handles by table id
+
+    // Messages (user32/messages.cpp)
+    std::deque<MSG> posted; // messages posted to the queue (TranslateMessage's characters), oldest first
+    KeyTranslator keys;     // the keys held, for the key messages made from X events
+    QueuedMessage lastKey;  // the key message last taken from the queue, for TranslateMessage and accelerators
 
     // Keyboard (user32/keyboard.cpp)
     bool keymapWatched = false; // XKB was looked for and, if there, its keymap notifications selected

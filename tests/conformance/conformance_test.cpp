@@ -138,7 +138,9 @@ void playInput(Driver& in) {
         [&] { in.with({XK_Alt_L}, [&] { in.tap(XK_i); }); },
         [&] { in.with({XK_Alt_L}, [&] { in.tap(XK_v); }); },
         [&] { in.tap(XK_Alt_L); },
-        [&] { in.with({XK_Control_L, XK_Alt_L}, [&] { in.tap(XK_n); }); },
+        [&] {
+            in.with({XK_Control_L, XK_Alt_L}, [&] { in.tap(XK_n); });
+        },
         [&] { in.tap(XK_F10); },
         [&] { in.tap(XK_F10); }, // Windows' F10 toggles a menu gesture; the second ends it
         [&] {
@@ -260,15 +262,17 @@ TEST_F(Win32Conformance, ProbeTracesMatchWineApartFromTheAcceptedDifferences) {
         << "under Wine";
 
     // Both traces are kept beside the test for whoever reads a failure.
-    std::ofstream(std::string(CONFORMANCE_ARTIFACT_DIR) + "/ours-trace.txt") << readFile(ourDirectory / "probe-trace.txt");
-    std::ofstream(std::string(CONFORMANCE_ARTIFACT_DIR) + "/wine-trace.txt") << readFile(wineDirectory / "probe-trace.txt");
+    std::ofstream(std::string(CONFORMANCE_ARTIFACT_DIR) + "/ours-trace.txt")
+        << readFile(ourDirectory / "probe-trace.txt");
+    std::ofstream(std::string(CONFORMANCE_ARTIFACT_DIR) + "/wine-trace.txt")
+        << readFile(wineDirectory / "probe-trace.txt");
 
     ASSERT_FALSE(ourTrace.empty());
     EXPECT_EQ(ourTrace.back(), "done");
     EXPECT_EQ(wineTrace.back(), "done");
     const TraceDiff raw = diffTraces(ourTrace, wineTrace);
-    const TraceDiff diff = diffTraces(withoutMessages(ourTrace, accepted->messages),
-                                      withoutMessages(wineTrace, accepted->messages));
+    const TraceDiff diff =
+        diffTraces(withoutMessages(ourTrace, accepted->messages), withoutMessages(wineTrace, accepted->messages));
     std::ostringstream report;
     for (const std::string& line : unexplainedDifferences(diff, *accepted)) report << line << '\n';
     EXPECT_TRUE(report.str().empty()) << "differences from Wine that accepted_differences.txt does not explain:\n"

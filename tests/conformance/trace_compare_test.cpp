@@ -19,8 +19,10 @@ TEST(TraceCompare, ListedDifferencesPassAndUnlistedOrStaleOnesAreReported) {
     const std::vector<std::string> wine = {"ready", "proc WM_NCHITTEST wParam=0x0 lParam=0x9",
                                            "proc WM_MOVE wParam=0x0 lParam=0x2", "proc WM_SYSKEYDOWN wParam=0x49",
                                            "done"};
-    const TraceDiff diff = diffTraces(withoutMessages(ours, accepted->messages), withoutMessages(wine, accepted->messages));
-    EXPECT_EQ(diff.oursOnly, (std::vector<std::string>{"peek WM_SIZE wParam=0x0 lParam=0x1", "proc WM_KEYDOWN wParam=0x49"}));
+    const TraceDiff diff =
+        diffTraces(withoutMessages(ours, accepted->messages), withoutMessages(wine, accepted->messages));
+    EXPECT_EQ(diff.oursOnly,
+              (std::vector<std::string>{"peek WM_SIZE wParam=0x0 lParam=0x1", "proc WM_KEYDOWN wParam=0x49"}));
     EXPECT_EQ(diff.wineOnly,
               (std::vector<std::string>{"proc WM_MOVE wParam=0x0 lParam=0x2", "proc WM_SYSKEYDOWN wParam=0x49"}));
     EXPECT_EQ(unexplainedDifferences(diff, *accepted),

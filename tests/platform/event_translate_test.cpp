@@ -99,8 +99,10 @@ TEST(PointerTranslation, WheelNotchesAreOneDeltaWithTheScreenPoint) {
         unsigned int button;
         UINT message;
         int delta;
-    } cases[] = {
-        {Button4, WM_MOUSEWHEEL, 120}, {Button5, WM_MOUSEWHEEL, -120}, {6, WM_MOUSEHWHEEL, -120}, {7, WM_MOUSEHWHEEL, 120}};
+    } cases[] = {{Button4, WM_MOUSEWHEEL, 120},
+                 {Button5, WM_MOUSEWHEEL, -120},
+                 {6, WM_MOUSEHWHEEL, -120},
+                 {7, WM_MOUSEHWHEEL, 120}};
     for (const Case& c : cases) {
         XButtonEvent event = button(ButtonPress, c.button, 10, 20);
         event.x_root = 310;

@@ -507,9 +507,8 @@ std::vector<Sent> play(const std::vector<Stroke>& strokes) {
     KeyTranslator keys;
     std::vector<Sent> sent;
     for (const Stroke& stroke : strokes) {
-        if (const auto message = keys.translate(keyEvent(stroke.press ? KeyPress : KeyRelease, stroke.keycode, 0,
-                                                         stroke.state),
-                                                layout))
+        if (const auto message =
+                keys.translate(keyEvent(stroke.press ? KeyPress : KeyRelease, stroke.keycode, 0, stroke.state), layout))
             sent.push_back({message->message, message->wParam, static_cast<uint32_t>(message->lParam)});
     }
     return sent;

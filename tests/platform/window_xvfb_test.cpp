@@ -180,8 +180,8 @@ TEST_F(WindowOnXvfb, ClassNamesAreTheSameWhateverTheirCase) {
     windowClass.lpfnWndProc = recordingProc;
     windowClass.lpszClassName = "TESSIVAR TEST";
     EXPECT_EQ(RegisterClassA(&windowClass), 0) << "\"Tessivar test\" is registered already";
-    window = CreateWindowExA(0, "tessivar TEST", "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                             nullptr);
+    window =
+        CreateWindowExA(0, "tessivar TEST", "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->proc, recordingProc);
 }

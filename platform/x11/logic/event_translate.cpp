@@ -116,8 +116,10 @@ std::optional<InputMessage> KeyTranslator::translate(const XKeyEvent& event, con
     unsigned flags = scan & 0xFF;
     if (scan & 0x100) flags |= KF_EXTENDED;
     if (alt) flags |= KF_ALTDOWN;
-    if (!press) flags |= KF_REPEAT | KF_UP;
-    else if (wasDown) flags |= KF_REPEAT;
+    if (!press)
+        flags |= KF_REPEAT | KF_UP;
+    else if (wasDown)
+        flags |= KF_REPEAT;
     const UINT message = press ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
     return InputMessage{message, virtualKey, static_cast<LPARAM>((static_cast<uint32_t>(flags) << 16) | 1u)};
 }

@@ -61,7 +61,7 @@ public:
     void releaseAll();
 
 private:
-    std::bitset<256> down_;            // the X keycodes held
+    std::bitset<256> down_;           // the X keycodes held
     bool altReleaseIsSystem_ = false; // Alt went down as WM_SYSKEYDOWN and no key came in between
 };
 

@@ -160,7 +160,6 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
         if (!passesFilter(it->msg, window, filterMin, filterMax)) continue;
         *msg = it->msg;
         if (remove) {
-            messages.lastModifiers = it->modifiers;
             if (isKeyMessage(it->msg.message)) messages.lastKey = *it;
             messages.input.erase(it);
         }

@@ -3,19 +3,21 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 
-#include <strings.h>
-
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <string>
 
 #include "layer.h"
 
-bool ClassNameLess::operator()(const std::string& a, const std::string& b) const {
-    return strcasecmp(a.c_str(), b.c_str()) < 0;
-}
-
 namespace {
+
+// Win32 compares class names without regard to case; the layer keeps them in lower case.
+std::string classKey(LPCSTR name) {
+    std::string key(name);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
 
 const WindowClass* findClass(LPCSTR name) {
     if (!name) return nullptr;
@@ -26,7 +28,7 @@ const WindowClass* findClass(LPCSTR name) {
         }
         return nullptr;
     }
-    const auto found = layer().classes.find(name);
+    const auto found = layer().classes.find(classKey(name));
     return found == layer().classes.end() ? nullptr : &found->second;
 }
 
@@ -89,10 +91,10 @@ ATOM RegisterClassA(const WNDCLASSA* windowClass) {
         return 0;
     }
     auto& classes = layer().classes;
-    if (classes.count(windowClass->lpszClassName)) return 0; // already registered, as Win32 refuses it
+    const std::string key = classKey(windowClass->lpszClassName);
+    if (classes.count(key)) return 0; // already registered, as Win32 refuses it
     const auto atom = static_cast<ATOM>(0xC000 + classes.size());
-    classes[windowClass->lpszClassName] =
-        WindowClass{atom, windowClass->lpfnWndProc, windowClass->hIcon, windowClass->hCursor};
+    classes[key] = WindowClass{atom, windowClass->lpfnWndProc, windowClass->hIcon, windowClass->hCursor};
     return atom;
 }
 

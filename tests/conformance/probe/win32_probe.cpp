@@ -22,22 +22,54 @@ struct MessageName {
     const char* name;
 };
 constexpr MessageName kMessageNames[] = {
-    {0x0001, "WM_CREATE"},        {0x0002, "WM_DESTROY"},      {0x0003, "WM_MOVE"},
-    {0x0005, "WM_SIZE"},          {0x0006, "WM_ACTIVATE"},     {0x0007, "WM_SETFOCUS"},
-    {0x0008, "WM_KILLFOCUS"},     {0x000F, "WM_PAINT"},        {0x0010, "WM_CLOSE"},
-    {0x0012, "WM_QUIT"},          {0x0014, "WM_ERASEBKGND"},   {0x0018, "WM_SHOWWINDOW"},
-    {0x001C, "WM_ACTIVATEAPP"},   {0x0020, "WM_SETCURSOR"},    {0x0021, "WM_MOUSEACTIVATE"},
-    {0x0024, "WM_GETMINMAXINFO"}, {0x0046, "WM_WINDOWPOSCHANGING"}, {0x0047, "WM_WINDOWPOSCHANGED"},
-    {0x007F, "WM_GETICON"},       {0x0081, "WM_NCCREATE"},     {0x0082, "WM_NCDESTROY"},
-    {0x0083, "WM_NCCALCSIZE"},    {0x0084, "WM_NCHITTEST"},    {0x0085, "WM_NCPAINT"},
-    {0x0086, "WM_NCACTIVATE"},    {0x00A0, "WM_NCMOUSEMOVE"},  {0x0100, "WM_KEYDOWN"},
-    {0x0101, "WM_KEYUP"},         {0x0102, "WM_CHAR"},         {0x0104, "WM_SYSKEYDOWN"},
-    {0x0105, "WM_SYSKEYUP"},      {0x0106, "WM_SYSCHAR"},      {0x0111, "WM_COMMAND"},
-    {0x0112, "WM_SYSCOMMAND"},    {0x0200, "WM_MOUSEMOVE"},    {0x0201, "WM_LBUTTONDOWN"},
-    {0x0202, "WM_LBUTTONUP"},     {0x0203, "WM_LBUTTONDBLCLK"}, {0x0204, "WM_RBUTTONDOWN"},
-    {0x0205, "WM_RBUTTONUP"},     {0x0207, "WM_MBUTTONDOWN"},  {0x0208, "WM_MBUTTONUP"},
-    {0x020A, "WM_MOUSEWHEEL"},    {0x020E, "WM_MOUSEHWHEEL"},  {0x0281, "WM_IME_SETCONTEXT"},
-    {0x0282, "WM_IME_NOTIFY"},    {0x02A3, "WM_MOUSELEAVE"},   {0x030F, "WM_QUERYNEWPALETTE"},
+    {0x0001, "WM_CREATE"},
+    {0x0002, "WM_DESTROY"},
+    {0x0003, "WM_MOVE"},
+    {0x0005, "WM_SIZE"},
+    {0x0006, "WM_ACTIVATE"},
+    {0x0007, "WM_SETFOCUS"},
+    {0x0008, "WM_KILLFOCUS"},
+    {0x000F, "WM_PAINT"},
+    {0x0010, "WM_CLOSE"},
+    {0x0012, "WM_QUIT"},
+    {0x0014, "WM_ERASEBKGND"},
+    {0x0018, "WM_SHOWWINDOW"},
+    {0x001C, "WM_ACTIVATEAPP"},
+    {0x0020, "WM_SETCURSOR"},
+    {0x0021, "WM_MOUSEACTIVATE"},
+    {0x0024, "WM_GETMINMAXINFO"},
+    {0x0046, "WM_WINDOWPOSCHANGING"},
+    {0x0047, "WM_WINDOWPOSCHANGED"},
+    {0x007F, "WM_GETICON"},
+    {0x0081, "WM_NCCREATE"},
+    {0x0082, "WM_NCDESTROY"},
+    {0x0083, "WM_NCCALCSIZE"},
+    {0x0084, "WM_NCHITTEST"},
+    {0x0085, "WM_NCPAINT"},
+    {0x0086, "WM_NCACTIVATE"},
+    {0x00A0, "WM_NCMOUSEMOVE"},
+    {0x0100, "WM_KEYDOWN"},
+    {0x0101, "WM_KEYUP"},
+    {0x0102, "WM_CHAR"},
+    {0x0104, "WM_SYSKEYDOWN"},
+    {0x0105, "WM_SYSKEYUP"},
+    {0x0106, "WM_SYSCHAR"},
+    {0x0111, "WM_COMMAND"},
+    {0x0112, "WM_SYSCOMMAND"},
+    {0x0200, "WM_MOUSEMOVE"},
+    {0x0201, "WM_LBUTTONDOWN"},
+    {0x0202, "WM_LBUTTONUP"},
+    {0x0203, "WM_LBUTTONDBLCLK"},
+    {0x0204, "WM_RBUTTONDOWN"},
+    {0x0205, "WM_RBUTTONUP"},
+    {0x0207, "WM_MBUTTONDOWN"},
+    {0x0208, "WM_MBUTTONUP"},
+    {0x020A, "WM_MOUSEWHEEL"},
+    {0x020E, "WM_MOUSEHWHEEL"},
+    {0x0281, "WM_IME_SETCONTEXT"},
+    {0x0282, "WM_IME_NOTIFY"},
+    {0x02A3, "WM_MOUSELEAVE"},
+    {0x030F, "WM_QUERYNEWPALETTE"},
     {0x0311, "WM_PALETTECHANGED"},
 };
 constexpr UINT kKeyFirst = 0x0100;
@@ -94,8 +126,8 @@ void messageLine(const char* where, UINT message, WPARAM wParam, LPARAM lParam, 
     char value[32];
     if (lParamIsPointer(message)) {
         std::snprintf(value, sizeof value, "%s", lParam ? "pointer" : "null");
-    } else if ((message == kMouseWheel || message == kMouseHWheel) && LOWORD(lParam) == static_cast<WORD>(lastPoint.x) &&
-               HIWORD(lParam) == static_cast<WORD>(lastPoint.y)) {
+    } else if ((message == kMouseWheel || message == kMouseHWheel) &&
+               LOWORD(lParam) == static_cast<WORD>(lastPoint.x) && HIWORD(lParam) == static_cast<WORD>(lastPoint.y)) {
         // The wheel's lParam is the cursor on the screen, which depends on where the window is.
         std::snprintf(value, sizeof value, "cursor");
     } else {
@@ -124,8 +156,15 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void probeProcAddresses(const char* when) {
     // OpenGL 1.1 (opengl32 exports those), later core and extension functions, names that exist nowhere.
-    const char* names[] = {"glClear", "glBegin", "glActiveTexture", "glGenBuffers", "glBlendEquation",
-                           "wglSwapIntervalEXT", "glNoSuchFunctionAnywhere", "wglNoSuchExtensionAnywhere", ""};
+    const char* names[] = {"glClear",
+                           "glBegin",
+                           "glActiveTexture",
+                           "glGenBuffers",
+                           "glBlendEquation",
+                           "wglSwapIntervalEXT",
+                           "glNoSuchFunctionAnywhere",
+                           "wglNoSuchExtensionAnywhere",
+                           ""};
     for (const char* name : names)
         line("wglGetProcAddress %s \"%s\" %s", when, name, wglGetProcAddress(name) ? "found" : "NULL");
 }
