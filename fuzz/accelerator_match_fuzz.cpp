@@ -27,7 +27,8 @@ bool matches(const ACCEL& entry, WPARAM key, const KeyModifiers& modifiers) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
     const uint8_t selector = in.byte();
-    const UINT message = (selector & 1) ? in.read<uint32_t>() : UINT{(selector & 2) ? WM_SYSKEYDOWN : WM_KEYDOWN};
+    const UINT message =
+        (selector & 1) ? in.read<uint32_t>() : static_cast<UINT>((selector & 2) ? WM_SYSKEYDOWN : WM_KEYDOWN);
     const uint8_t keyByte = in.byte();
     // Mostly letters, so that tables and keys meet; sometimes a wParam beyond 16 bits.
     const WPARAM key = (keyByte & 0x80) ? in.read<uint64_t>() : WPARAM('A' + keyByte % 26);
