@@ -5,11 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "trace_compare.h"
+#include "wine_fixture.h"
 #include "wine_program.h"
 #include "x11_capture.h"
 #include "x11_windows.h"
-#include "x_session.h"
-#include "xvfb_server.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -164,30 +163,10 @@ void playInput(Driver& in) {
     }
 }
 
-class Win32Conformance : public ::testing::Test {
+class Win32Conformance : public WineFixture {
 protected:
-    void SetUp() override {
-        if (!fs::is_regular_file(TESSIVAR_WINDOWS_PROBE))
-            TESSIVAR_SKIP_OR_FAIL("no Windows probe at \"" TESSIVAR_WINDOWS_PROBE
-                                  "\" (bash scripts/build-windows.sh builds it)");
-        const WineLookup lookup = findWine(TESSIVAR_WINE_PREFIX_SCRIPT);
-        if (!lookup.setup) TESSIVAR_SKIP_OR_FAIL(lookup.missing);
-        wine_ = *lookup.setup;
-        char pattern[] = "/tmp/tessivar-conformance-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        scratch_ = made;
-        server_ = XvfbServer::start();
-        ASSERT_TRUE(server_) << "Xvfb did not start";
-        x_ = XSession::open(server_->displayName());
-        ASSERT_TRUE(x_) << "no XTest connection";
-    }
-
-    void TearDown() override {
-        x_.reset();
-        server_.reset();
-        if (!scratch_.empty()) fs::remove_all(scratch_);
-    }
+    void SetUp() override { setUpWine(TESSIVAR_WINDOWS_PROBE, TESSIVAR_WINE_PREFIX_SCRIPT); }
+    void TearDown() override { tearDownWine(); }
 
     // Runs one probe in directory until it ends, playing the input; its trace, or a failure.
     ::testing::AssertionResult run(const fs::path& directory, const std::function<bool()>& launch,
@@ -216,11 +195,6 @@ protected:
         trace = splitLines(readFile(traceFile));
         return ::testing::AssertionSuccess();
     }
-
-    WineSetup wine_;
-    std::string scratch_;
-    std::unique_ptr<XvfbServer> server_;
-    std::unique_ptr<XSession> x_;
 };
 
 TEST_F(Win32Conformance, ProbeTracesMatchWineApartFromTheAcceptedDifferences) {
