@@ -249,6 +249,7 @@ TEST_F(Win32Conformance, ProbeTracesMatchWineApartFromTheAcceptedDifferences) {
         diffTraces(withoutMessages(ourTrace, accepted->messages), withoutMessages(wineTrace, accepted->messages));
     std::ostringstream report;
     for (const std::string& line : unexplainedDifferences(diff, *accepted)) report << line << '\n';
+    for (const std::string& line : unusedMessageEntries(ourTrace, wineTrace, *accepted)) report << line << '\n';
     EXPECT_TRUE(report.str().empty()) << "differences from Wine that accepted_differences.txt does not explain:\n"
                                       << report.str();
     std::printf("trace lines differing from Wine: %zu of ours, %zu of Wine's; %zu and %zu after leaving out the "

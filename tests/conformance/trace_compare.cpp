@@ -115,3 +115,15 @@ std::vector<std::string> unexplainedDifferences(const TraceDiff& diff, const Acc
     match(diff.wineOnly, accepted.wine, "wine", unexplained);
     return unexplained;
 }
+
+std::vector<std::string> unusedMessageEntries(const std::vector<std::string>& ours,
+                                              const std::vector<std::string>& wine,
+                                              const AcceptedDifferences& accepted) {
+    std::set<std::string> seen;
+    for (const auto* trace : {&ours, &wine})
+        for (const std::string& line : *trace) seen.insert(messageOf(line));
+    std::vector<std::string> unused;
+    for (const std::string& message : accepted.messages)
+        if (!seen.count(message)) unused.push_back("stale message: " + message);
+    return unused;
+}

@@ -33,6 +33,11 @@ struct TraceDiff {
 };
 TraceDiff diffTraces(const std::vector<std::string>& ours, const std::vector<std::string>& wine);
 
+// The message entries that name a message neither trace has ("stale message: ...").
+std::vector<std::string> unusedMessageEntries(const std::vector<std::string>& ours,
+                                              const std::vector<std::string>& wine,
+                                              const AcceptedDifferences& accepted);
+
 // What the file does not explain: differing lines it does not list ("ours: ..." or "wine: ..."), and entries
 // for lines that no longer differ ("stale ours: ..."), so that the file keeps describing what remains.
 std::vector<std::string> unexplainedDifferences(const TraceDiff& diff, const AcceptedDifferences& accepted);

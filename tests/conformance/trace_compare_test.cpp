@@ -28,6 +28,9 @@ TEST(TraceCompare, ListedDifferencesPassAndUnlistedOrStaleOnesAreReported) {
     EXPECT_EQ(unexplainedDifferences(diff, *accepted),
               (std::vector<std::string>{"ours: proc WM_KEYDOWN wParam=0x49", "wine: proc WM_SYSKEYDOWN wParam=0x49",
                                         "stale wine: gone line"}));
+    EXPECT_TRUE(unusedMessageEntries(ours, wine, *accepted).empty());
+    EXPECT_EQ(unusedMessageEntries({"ready"}, {"peek WM_SIZE wParam=0x0"}, *accepted),
+              std::vector<std::string>{"stale message: WM_NCHITTEST"});
 }
 
 TEST(TraceCompare, EveryEntryNeedsAKindAndAReason) {
