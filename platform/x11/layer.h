@@ -128,9 +128,8 @@ struct WindowClass {
 
 struct QueuedMessage {
     MSG msg;
-    KeyModifiers modifiers; // held when the event happened, for TranslateAcceleratorA
-    unsigned keycode = 0;   // of a key message: the X key and state, for TranslateMessage's character
-    unsigned keyState = 0;
+    unsigned keycode = 0;  // of a key message: the X key, for TranslateMessage's character
+    unsigned keyState = 0; // and the X state mask, for that character and TranslateAcceleratorA's modifiers
 };
 
 // One GLX framebuffer config with what Win32 says about it. Asking GLX for one attribute of one config

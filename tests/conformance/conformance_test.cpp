@@ -141,7 +141,6 @@ void playInput(Driver& in) {
             in.with({XK_Control_L, XK_Alt_L}, [&] { in.tap(XK_n); });
         },
         [&] { in.tap(XK_F10); },
-        [&] { in.tap(XK_F10); }, // Windows' F10 toggles a menu gesture; the second ends it
         [&] {
             // Alt let go before the letter.
             in.key(XK_Alt_L, true);

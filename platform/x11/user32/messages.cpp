@@ -1,4 +1,5 @@
-// The thread's message queue: the posted quit request and the window messages made from X events.
+// The thread's message queue: messages posted to it, the quit request, and the window messages made from
+// X events; TranslateMessage's character messages.
 
 #include <algorithm>
 #include <deque>
@@ -9,8 +10,8 @@
 namespace {
 
 // A message made from an X event; key messages keep the key and state TranslateMessage types with.
-void enqueue(HWND window, const InputMessage& input, Time time, int rootX, int rootY, KeyModifiers modifiers = {},
-             unsigned keycode = 0, unsigned keyState = 0) {
+void enqueue(HWND window, const InputMessage& input, Time time, int rootX, int rootY, unsigned keycode = 0,
+             unsigned keyState = 0) {
     MSG msg = {};
     msg.hwnd = window;
     msg.message = input.message;
@@ -18,7 +19,7 @@ void enqueue(HWND window, const InputMessage& input, Time time, int rootX, int r
     msg.lParam = input.lParam;
     msg.time = static_cast<DWORD>(time);
     msg.pt = POINT{rootX, rootY};
-    layer().input.push_back(QueuedMessage{msg, modifiers, keycode, keyState});
+    layer().input.push_back(QueuedMessage{msg, keycode, keyState});
 }
 
 void queueButtonMessage(HWND window, const XButtonEvent& event) {
@@ -42,8 +43,7 @@ void queueKeyMessage(Display* display, HWND window, XKeyEvent& event) {
         if (isAutoRepeatRelease(event, next)) return;
     }
     if (const auto input = layer().keys.translate(event, keyLayout())) {
-        enqueue(window, *input, event.time, event.x_root, event.y_root, modifiersFromState(event.state), event.keycode,
-                event.state);
+        enqueue(window, *input, event.time, event.x_root, event.y_root, event.keycode, event.state);
     }
 }
 
