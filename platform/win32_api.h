@@ -65,20 +65,46 @@ typedef HICON HCURSOR;
 #define WM_SIZE 0x0005
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+#define WM_NCDESTROY 0x0082
+#define WM_KEYFIRST 0x0100
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCHAR 0x0106
+#define WM_KEYLAST 0x0109
 #define WM_COMMAND 0x0111
+#define WM_MOUSEFIRST 0x0200
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_LBUTTONDBLCLK 0x0203
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
+#define WM_MOUSEWHEEL 0x020A
+#define WM_MOUSEHWHEEL 0x020E
+#define WM_MOUSELAST 0x020E
 #define WM_QUERYNEWPALETTE 0x030F
 #define WM_PALETTECHANGED 0x0311
 
 #define SIZE_RESTORED 0
+
+// Mouse message wParam: the buttons and modifier keys held; the wheel's turn in its high word.
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
+#define WHEEL_DELTA 120
+
+// Key message lParam, high word: the scan code in the low byte and these flags.
+#define KF_EXTENDED 0x0100
+#define KF_ALTDOWN 0x2000
+#define KF_REPEAT 0x4000
+#define KF_UP 0x8000
 
 // Virtual keys used by the translation of key events (letters and digits are their ASCII codes).
 #define VK_BACK 0x08
@@ -93,6 +119,9 @@ typedef HICON HCURSOR;
 #define VK_UP 0x26
 #define VK_RIGHT 0x27
 #define VK_DOWN 0x28
+#define VK_F1 0x70
+#define VK_F10 0x79
+#define VK_F12 0x7B
 
 // Window class and window styles.
 #define CS_VREDRAW 0x0001

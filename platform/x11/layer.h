@@ -128,7 +128,8 @@ struct WindowClass {
 
 struct QueuedMessage {
     MSG msg;
-    KeyModifiers modifiers; // held when the event happened, for TranslateAcceleratorA
+    unsigned keycode = 0;  // of a key message: the X key, for TranslateMessage's character
+    unsigned keyState = 0; // and the X state mask, for that character and TranslateAcceleratorA's modifiers
 };
 
 // One GLX framebuffer config with what Win32 says about it. Asking GLX for one attribute of one config
@@ -171,9 +172,13 @@ struct LayerState {
     std::deque<QueuedMessage> input;            // window messages made from X events, oldest first
     bool quitPosted = false;                    // PostQuitMessage was called and WM_QUIT not yet taken
     int quitCode = 0;                           // its exit code
-    KeyModifiers lastModifiers;                 // of the key message last taken from the queue
     std::map<int, HICON__> icons;               // LoadIconA's handles by icon-group id
     std::map<int, HACCEL__> accelerators;       // LoadAcceleratorsA's handles by table id
+
+    // Messages (user32/messages.cpp)
+    std::deque<MSG> posted; // messages posted to the queue (TranslateMessage's characters), oldest first
+    KeyTranslator keys;     // the keys held, for the key messages made from X events
+    QueuedMessage lastKey;  // the key message last taken from the queue, for TranslateMessage and accelerators
 
     // Keyboard (user32/keyboard.cpp)
     bool keymapWatched = false; // XKB was looked for and, if there, its keymap notifications selected
@@ -247,10 +252,15 @@ Handle* loadResourceOnce(std::map<int, Handle>& loaded, LPCSTR name, Fill fill) 
 HWND__* findWindow(Window xwindow); // the live window behind an X window, or null
 // Calls the window's procedure now, as Win32's SendMessage does; 0 for a destroyed window.
 LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Drops the messages waiting in the queue for a window that is being destroyed, as Win32 does.
+void forgetMessagesOf(HWND__* window);
 // Any client may destroy our X window: the window then ends as DestroyWindow would have ended it.
 void windowDestroyedElsewhere(HWND__* window);
 // The keyboard layout to translate key events with, read again if the keymap changed since.
 const KeyLayout& keyLayout();
+// The character (Windows-1252; 0 for none) the key types in the given X state, as TranslateMessage posts
+// it: Ctrl with a letter types its control character, Ctrl with Alt types nothing.
+unsigned char typedCharacter(unsigned keycode, unsigned state);
 // Marks the layout out of date on MappingNotify and XKB's keymap notifications; true when the event
 // was one of those (XKB's state events included) and needs nothing more.
 bool noteKeymapChange(XEvent& event);

@@ -247,6 +247,23 @@ TEST_F(RunningGauge, KeyIHidesAndShowsTheCoordinates) {
     EXPECT_TRUE(waitForFrame(coordinatesShown)) << "coordinates not back after a second I";
 }
 
+// As on Windows, Alt with a letter is a system key (WM_SYSKEYDOWN), which the program does not take for its own
+// keys. The plain I after them is the only toggle: a frame drawn a while after it still has the coordinates
+// hidden, which an Alt+I that had toggled them first would have undone.
+TEST_F(RunningGauge, AltIAndAltVDoNothing) {
+    ASSERT_TRUE(setArmUpBaseRight());
+    ASSERT_TRUE(coordinatesShown(frame()));
+
+    typeKey(XK_i, XK_Alt_L);
+    typeKey(XK_v, XK_Alt_L);
+    typeKey(XK_i);
+    EXPECT_TRUE(waitForFrame(coordinatesHidden)) << "the plain I after Alt+I and Alt+V did not hide the coordinates";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(captureFrame());
+    EXPECT_TRUE(coordinatesHidden(frame())) << "coordinates shown again: Alt+I toggled them too";
+    EXPECT_FALSE(gauge_->waitForExit(0.2)) << "program ended: " << gauge_->output();
+}
+
 TEST_F(RunningGauge, KeyVTwiceKeepsItRunningAndDrawing) {
     typeKey(XK_v);
     typeKey(XK_v);

@@ -35,6 +35,16 @@ TEST(AcceleratorMatch, OtherKeysAndMessagesDoNotMatch) {
     EXPECT_EQ(commandFor(kExitTable, 1, WM_KEYDOWN, 'V', kControl), 0);
     EXPECT_EQ(commandFor(kExitTable, 1, WM_KEYDOWN, 'x', kControl), 0); // 'x' is VK_NUMPAD8, not X
     EXPECT_EQ(commandFor(kExitTable, 1, WM_KEYUP, 'X', kControl), 0);
+    EXPECT_EQ(commandFor(kExitTable, 1, WM_CHAR, 'X', kControl), 0);
+    EXPECT_EQ(commandFor(kExitTable, 1, WM_SYSKEYUP, 'X', kControl), 0);
+}
+
+// Alt with a key arrives as WM_SYSKEYDOWN; entries asking for Alt match it there.
+TEST(AcceleratorMatch, AltEntriesMatchSystemKeyDowns) {
+    const ACCEL table[] = {{FVIRTKEY | FALT, 'I', 5}, {FVIRTKEY, VK_F10, 6}};
+    EXPECT_EQ(commandFor(table, 2, WM_SYSKEYDOWN, 'I', KeyModifiers{false, false, true}), 5);
+    EXPECT_EQ(commandFor(table, 2, WM_SYSKEYDOWN, VK_F10, kNone), 6);
+    EXPECT_EQ(commandFor(table, 2, WM_SYSKEYDOWN, 'I', kNone), 0) << "the entry asks for Alt";
 }
 
 TEST(AcceleratorMatch, EachModifierFlagIsHonoured) {

@@ -63,10 +63,62 @@ TEST(PointerTranslation, ButtonsOneAndThreeBecomeLeftAndRight) {
     }
 }
 
-TEST(PointerTranslation, MiddleButtonAndWheelAreNotReported) {
-    for (unsigned int number : {unsigned{Button2}, unsigned{Button4}, unsigned{Button5}, 6u, 7u}) {
+TEST(PointerTranslation, ButtonsCarryTheButtonsAndModifiersHeldAfterTheEvent) {
+    struct Case {
+        int type;
+        unsigned int button;
+        unsigned int state; // X's, from before the event
+        UINT message;
+        WPARAM keys;
+    } cases[] = {
+        {ButtonPress, Button1, 0, WM_LBUTTONDOWN, MK_LBUTTON},
+        {ButtonRelease, Button1, Button1Mask, WM_LBUTTONUP, 0},
+        {ButtonPress, Button2, ShiftMask, WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT},
+        {ButtonRelease, Button2, Button2Mask | Button3Mask, WM_MBUTTONUP, MK_RBUTTON},
+        {ButtonPress, Button3, Button1Mask | ControlMask, WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON | MK_CONTROL},
+        {ButtonRelease, Button3, Button3Mask | Mod1Mask | LockMask, WM_RBUTTONUP, 0}, // Alt and Caps are no MK_
+    };
+    for (const Case& c : cases) {
+        XButtonEvent event = button(c.type, c.button, 5, 6);
+        event.state = c.state;
+        const auto message = translateButton(event, kWidth, kHeight);
+        ASSERT_TRUE(message.has_value()) << c.button;
+        EXPECT_EQ(message->message, c.message);
+        EXPECT_EQ(message->wParam, c.keys) << std::hex << c.message;
+        EXPECT_EQ(message->lParam, 5 | (6 << 16));
+    }
+    XMotionEvent dragging = motion(7, 8);
+    dragging.state = Button1Mask | Button2Mask | ShiftMask;
+    const auto moved = translateMotion(dragging, kWidth, kHeight);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(moved->wParam, WPARAM{MK_LBUTTON | MK_MBUTTON | MK_SHIFT});
+}
+
+TEST(PointerTranslation, WheelNotchesAreOneDeltaWithTheScreenPoint) {
+    struct Case {
+        unsigned int button;
+        UINT message;
+        int delta;
+    } cases[] = {{Button4, WM_MOUSEWHEEL, 120},
+                 {Button5, WM_MOUSEWHEEL, -120},
+                 {6, WM_MOUSEHWHEEL, -120},
+                 {7, WM_MOUSEHWHEEL, 120}};
+    for (const Case& c : cases) {
+        XButtonEvent event = button(ButtonPress, c.button, 10, 20);
+        event.x_root = 310;
+        event.y_root = 1220;
+        event.state = ControlMask;
+        const auto message = translateButton(event, kWidth, kHeight);
+        ASSERT_TRUE(message) << c.button;
+        EXPECT_EQ(message->message, c.message);
+        EXPECT_EQ(static_cast<short>(HIWORD(message->wParam)), c.delta) << c.button;
+        EXPECT_EQ(LOWORD(message->wParam), MK_CONTROL);
+        EXPECT_EQ(message->lParam, 310 | (1220 << 16)) << "screen coordinates, unlike the other mouse messages";
+        // The release that ends each notch is no second notch.
+        EXPECT_FALSE(translateButton(button(ButtonRelease, c.button, 10, 20), kWidth, kHeight)) << c.button;
+    }
+    for (unsigned int number : {8u, 9u, 12u}) {
         EXPECT_FALSE(translateButton(button(ButtonPress, number, 10, 10), kWidth, kHeight)) << number;
-        EXPECT_FALSE(translateButton(button(ButtonRelease, number, 10, 10), kWidth, kHeight)) << number;
     }
 }
 
@@ -87,7 +139,7 @@ TEST(PointerTranslation, MotionCarriesTopLeftClientCoordinates) {
     const auto message = translateMotion(motion(130, 90), kWidth, kHeight);
     ASSERT_TRUE(message);
     EXPECT_EQ(message->message, static_cast<UINT>(WM_MOUSEMOVE));
-    EXPECT_EQ(message->wParam, 0u);
+    EXPECT_EQ(message->wParam, 0u) << "nothing held";
     EXPECT_EQ(message->lParam, 130 | (90 << 16));
 }
 

@@ -192,10 +192,10 @@ XKeyEvent keyEvent(int type, unsigned keycode, unsigned group = 0, unsigned modi
 
 // The virtual key a press gives, or 0 when it gives no message.
 UINT press(const KeyLayout& layout, unsigned keycode, unsigned group = 0, unsigned modifiers = 0) {
-    const auto message = translateKey(keyEvent(KeyPress, keycode, group, modifiers), layout);
+    const auto message = KeyTranslator().translate(keyEvent(KeyPress, keycode, group, modifiers), layout);
     if (!message) return 0;
     EXPECT_EQ(message->message, static_cast<UINT>(WM_KEYDOWN));
-    EXPECT_EQ(message->lParam, 1);
+    EXPECT_EQ(message->lParam & 0xC000FFFF, 1) << "one press: repeat count 1, not held before, going down";
     return static_cast<UINT>(message->wParam);
 }
 
@@ -228,7 +228,7 @@ const ACCEL kExitTable[] = {{FVIRTKEY | FCONTROL | FNOINVERT, 'X', 40003}};
 // The command the program's accelerator table makes of a key pressed with the given modifiers.
 WORD command(const KeyLayout& layout, unsigned keycode, unsigned group, unsigned modifiers) {
     const XKeyEvent event = keyEvent(KeyPress, keycode, group, modifiers);
-    const auto message = translateKey(event, layout);
+    const auto message = KeyTranslator().translate(event, layout);
     if (!message) return 0;
     const ACCEL* entry =
         matchAccelerator(kExitTable, 1, message->message, message->wParam, modifiersFromState(event.state));
@@ -438,22 +438,157 @@ TEST(KeyTranslation, ModifierStateComesFromTheEventMask) {
     EXPECT_FALSE(alt.shift || alt.control);
 }
 
-TEST(KeyTranslation, AutoRepeatGivesOneKeyDownPerPressInBothServerModes) {
+TEST(KeyTranslation, AutoRepeatGivesRepeatedKeyDownsThenOneKeyUp) {
     MapBuilder builder;
     const KeyLayout layout = us(builder, 0).layout();
-    auto keyDowns = [&layout](const std::vector<int>& types) {
-        int count = 0;
-        for (int type : types) {
-            if (const auto message = translateKey(keyEvent(type, kI), layout)) {
-                EXPECT_EQ(message->message, static_cast<UINT>(WM_KEYDOWN));
-                ++count;
-            }
-        }
-        return count;
-    };
-    // Classic auto-repeat: a release before every repeated press.
-    EXPECT_EQ(keyDowns({KeyPress, KeyRelease, KeyPress, KeyRelease, KeyPress, KeyRelease}), 3);
-    // Detectable auto-repeat: presses only, one release at the end.
-    EXPECT_EQ(keyDowns({KeyPress, KeyPress, KeyPress, KeyRelease}), 3);
-    EXPECT_EQ(keyDowns({KeyRelease}), 0);
+    KeyTranslator keys;
+    // Detectable auto-repeat (or classic pairs with their releases dropped): presses, then one release.
+    std::vector<std::pair<UINT, LPARAM>> messages;
+    for (int type : {KeyPress, KeyPress, KeyPress, KeyRelease}) {
+        const auto message = keys.translate(keyEvent(type, kI), layout);
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->wParam, WPARAM{'I'});
+        messages.emplace_back(message->message, message->lParam & 0xC000FFFF);
+    }
+    const std::vector<std::pair<UINT, LPARAM>> expected = {
+        {WM_KEYDOWN, 1}, {WM_KEYDOWN, 0x40000001}, {WM_KEYDOWN, 0x40000001}, {WM_KEYUP, 0xC0000001}};
+    EXPECT_EQ(messages, expected) << "the previous-state bit marks repeats; a release is previous-down and going up";
+    // The key is up again: the next press is a fresh one.
+    const auto again = keys.translate(keyEvent(KeyPress, kI), layout);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->lParam & 0xC000FFFF, 1);
+
+    // X's classic auto-repeat: a release and a press of the same key at the same time.
+    XEvent next = {};
+    next.xkey = keyEvent(KeyPress, kI);
+    XKeyEvent release = keyEvent(KeyRelease, kI);
+    release.time = next.xkey.time = 1000;
+    EXPECT_TRUE(isAutoRepeatRelease(release, next));
+    next.xkey.time = 1001;
+    EXPECT_FALSE(isAutoRepeatRelease(release, next)) << "a real release, then a new press";
+    next.xkey.time = 1000;
+    next.xkey.keycode = kI + 1;
+    EXPECT_FALSE(isAutoRepeatRelease(release, next)) << "another key";
+}
+
+namespace {
+
+constexpr unsigned kAltL = 64;
+constexpr unsigned kF10 = 76;
+constexpr unsigned kControlR = 105;
+
+// One key event of a sequence: the key, whether it goes down, and the modifiers X reports as held before it.
+struct Stroke {
+    unsigned keycode;
+    bool press;
+    unsigned state;
+};
+
+struct Sent {
+    UINT message;
+    WPARAM key;
+    uint32_t lParam;
+    bool operator==(const Sent& other) const {
+        return message == other.message && key == other.key && lParam == other.lParam;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Sent& sent) {
+    return out << std::hex << "{0x" << sent.message << ", 0x" << sent.key << ", 0x" << sent.lParam << "}";
+}
+
+std::vector<Sent> play(const std::vector<Stroke>& strokes) {
+    MapBuilder builder;
+    us(builder, 0).controlKeys();
+    builder.set(kAltL, "LALT", 0, {XK_Alt_L, XK_Meta_L})
+        .set(kControlR, "RCTL", 0, {XK_Control_R, NoSymbol})
+        .set(kF10, "FK10", 0, {XK_F10, XK_F10});
+    const KeyLayout layout = builder.layout();
+    KeyTranslator keys;
+    std::vector<Sent> sent;
+    for (const Stroke& stroke : strokes) {
+        if (const auto message =
+                keys.translate(keyEvent(stroke.press ? KeyPress : KeyRelease, stroke.keycode, 0, stroke.state), layout))
+            sent.push_back({message->message, message->wParam, static_cast<uint32_t>(message->lParam)});
+    }
+    return sent;
+}
+
+} // namespace
+
+// Sequences as Windows delivers them: scan codes of the US positions (I is 0x17, left Alt 0x38, left Ctrl 0x1D,
+// F10 0x44), bit 29 while Alt is down, bit 30 for a key that was down, bit 31 on release.
+TEST(KeyMessages, AltWithALetterIsASystemKeyAndAltThenComesUpAsAPlainKey) {
+    const std::vector<Sent> expected = {{WM_SYSKEYDOWN, VK_MENU, 0x20380001},
+                                        {WM_SYSKEYDOWN, 'I', 0x20170001},
+                                        {WM_SYSKEYUP, 'I', 0xE0170001},
+                                        {WM_KEYUP, VK_MENU, 0xC0380001}};
+    EXPECT_EQ(play({{kAltL, true, 0}, {kI, true, Mod1Mask}, {kI, false, Mod1Mask}, {kAltL, false, Mod1Mask}}),
+              expected);
+}
+
+TEST(KeyMessages, AltAloneAndF10AreSystemKeysDownAndUp) {
+    const std::vector<Sent> alt = {{WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_SYSKEYUP, VK_MENU, 0xC0380001}};
+    EXPECT_EQ(play({{kAltL, true, 0}, {kAltL, false, Mod1Mask}}), alt);
+    const std::vector<Sent> f10 = {{WM_SYSKEYDOWN, VK_F10, 0x00440001}, {WM_SYSKEYUP, VK_F10, 0xC0440001}};
+    EXPECT_EQ(play({{kF10, true, 0}, {kF10, false, 0}}), f10);
+    // Alt released before the letter: any key with Alt ends Alt's menu gesture, and the letter comes up plain.
+    const std::vector<Sent> early = {{WM_SYSKEYDOWN, VK_MENU, 0x20380001},
+                                     {WM_SYSKEYDOWN, 'I', 0x20170001},
+                                     {WM_KEYUP, VK_MENU, 0xC0380001},
+                                     {WM_KEYUP, 'I', 0xC0170001}};
+    EXPECT_EQ(play({{kAltL, true, 0}, {kI, true, Mod1Mask}, {kAltL, false, Mod1Mask}, {kI, false, 0}}), early);
+}
+
+TEST(KeyMessages, CtrlWithAltKeepsPlainKeyMessagesAndRightCtrlIsExtended) {
+    const std::vector<Sent> expected = {{WM_KEYDOWN, VK_CONTROL, 0x001D0001}, {WM_KEYDOWN, VK_MENU, 0x20380001},
+                                        {WM_KEYDOWN, 'I', 0x20170001},        {WM_KEYUP, 'I', 0xE0170001},
+                                        {WM_KEYUP, VK_MENU, 0xC0380001},      {WM_KEYUP, VK_CONTROL, 0xC01D0001}};
+    const unsigned both = ControlMask | Mod1Mask;
+    EXPECT_EQ(play({{kControlL, true, 0},
+                    {kAltL, true, ControlMask},
+                    {kI, true, both},
+                    {kI, false, both},
+                    {kAltL, false, both},
+                    {kControlL, false, ControlMask}}),
+              expected);
+    // Ctrl released while Alt stays down is a system key.
+    const std::vector<Sent> right = {
+        {WM_KEYDOWN, VK_CONTROL, 0x011D0001}, {WM_KEYDOWN, VK_MENU, 0x20380001}, {WM_SYSKEYUP, VK_CONTROL, 0xE11D0001}};
+    EXPECT_EQ(play({{kControlR, true, 0}, {kAltL, true, ControlMask}, {kControlR, false, both}}), right);
+}
+
+TEST(KeyMessages, ScanCodesFollowTheKeyPositionAsWindowsNumbersIt) {
+    const std::pair<const char*, unsigned> named[] = {
+        {"ESC", 0x01},  {"AE01", 0x02}, {"AE12", 0x0D},  {"AD01", 0x10}, {"AD12", 0x1B},  {"AC01", 0x1E},
+        {"AC11", 0x28}, {"AB01", 0x2C}, {"AB10", 0x35},  {"FK01", 0x3B}, {"FK10", 0x44},  {"FK11", 0x57},
+        {"FK12", 0x58}, {"LSGT", 0x56}, {"KPEN", 0x11C}, {"UP", 0x148},  {"RALT", 0x138}, {"DELE", 0x153},
+        {"AD13", 0},    {"AB11", 0},    {"FK13", 0},     {"AE00", 0},    {"", 0},         {"Q", 0}};
+    for (const auto& [name, scan] : named) EXPECT_EQ(scanCodeOfKeyName(name), scan) << name;
+    EXPECT_EQ(scanCodeOfKeycode(9), 0x01u);
+    EXPECT_EQ(scanCodeOfKeycode(38), 0x1Eu);
+    EXPECT_EQ(scanCodeOfKeycode(96), 0x58u);
+    for (unsigned keycode : {0u, 8u, 97u, 111u, 255u}) EXPECT_EQ(scanCodeOfKeycode(keycode), 0u) << keycode;
+
+    // A server that names no keys numbers them by keycode; out of the keymap there is none.
+    MapBuilder builder;
+    const KeyLayout unnamed = us(builder, 0).withoutNames().layout();
+    EXPECT_EQ(unnamed.scanCode(kI), 0x17u);
+    EXPECT_EQ(unnamed.scanCode(7), 0u);
+    EXPECT_EQ(unnamed.scanCode(300), 0u);
+}
+
+TEST(KeyMessages, TranslationPostsCharactersForKeyDownsOnly) {
+    const InputMessage down{WM_KEYDOWN, 'I', 0x00170001};
+    const auto character = characterMessage(down, 'i');
+    ASSERT_TRUE(character);
+    EXPECT_EQ(character->message, static_cast<UINT>(WM_CHAR));
+    EXPECT_EQ(character->wParam, WPARAM{'i'});
+    EXPECT_EQ(character->lParam, down.lParam) << "the key's own lParam";
+    const auto system = characterMessage({WM_SYSKEYDOWN, 'I', 0x20170001}, 'i');
+    ASSERT_TRUE(system);
+    EXPECT_EQ(system->message, static_cast<UINT>(WM_SYSCHAR));
+    EXPECT_FALSE(characterMessage(down, 0)) << "a key that types nothing";
+    EXPECT_FALSE(characterMessage({WM_KEYUP, 'I', static_cast<LPARAM>(0xC0170001)}, 'i'));
+    EXPECT_FALSE(characterMessage({WM_SYSKEYUP, 'I', static_cast<LPARAM>(0xE0170001)}, 'i'));
 }

@@ -5,6 +5,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -164,6 +165,85 @@ TEST_F(WindowOnXvfb, EmptyQueueReturnsAtOnceAndQuitCarriesTheExitCode) {
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
 }
 
+TEST_F(WindowOnXvfb, QuitComesWhateverTheFiltersAndOnlyOnce) {
+    create();
+    PostQuitMessage(4);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 4u);
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(WindowOnXvfb, ClassNamesAreTheSameWhateverTheirCase) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = recordingProc;
+    windowClass.lpszClassName = "TESSIVAR TEST";
+    EXPECT_EQ(RegisterClassA(&windowClass), 0) << "\"Tessivar test\" is registered already";
+    window =
+        CreateWindowExA(0, "tessivar TEST", "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->proc, recordingProc);
+}
+
+// A key typed: WM_KEYDOWN, the character TranslateMessage posts for it ahead of input still queued, WM_KEYUP.
+TEST_F(WindowOnXvfb, TypedKeyGivesKeyDownCharacterAndKeyUp) {
+    create();
+    XEvent event = {};
+    event.xkey.type = KeyPress;
+    event.xkey.window = window->xwindow;
+    event.xkey.keycode = XKeysymToKeycode(other, XK_x);
+    event.xkey.state = ShiftMask;
+    event.xkey.same_screen = True;
+    event.xkey.time = 1000;
+    sendFromOther(event, KeyPressMask);
+    event.xkey.type = KeyRelease;
+    event.xkey.time = 1100;
+    sendFromOther(event, KeyReleaseMask);
+
+    MSG msg;
+    ASSERT_TRUE(waitFor(WM_KEYDOWN, &msg));
+    EXPECT_EQ(msg.wParam, WPARAM{'X'});
+    const LPARAM down = msg.lParam;
+    EXPECT_EQ(down & 0xC000FFFF, 1);
+    EXPECT_NE(TranslateMessage(&msg), 0);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_CHAR));
+    EXPECT_EQ(msg.wParam, WPARAM{'X'}) << "Shift types the capital";
+    EXPECT_EQ(msg.lParam, down);
+    EXPECT_NE(TranslateMessage(&msg), 0) << "a keyboard message";
+    ASSERT_TRUE(waitFor(WM_KEYUP, &msg));
+    EXPECT_EQ(msg.wParam, WPARAM{'X'});
+    EXPECT_EQ(static_cast<uint32_t>(msg.lParam), static_cast<uint32_t>(down) | 0xC0000000u);
+    EXPECT_NE(TranslateMessage(&msg), 0);
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << "no character for a release";
+    msg.message = WM_MOUSEMOVE;
+    EXPECT_EQ(TranslateMessage(&msg), 0);
+}
+
+// Win32 takes a window's queued messages away with it: a posted character and input not yet taken.
+TEST_F(WindowOnXvfb, DestroyedWindowLeavesNoMessagesQueued) {
+    create();
+    XEvent event = {};
+    event.xkey.type = KeyPress;
+    event.xkey.window = window->xwindow;
+    event.xkey.same_screen = True;
+    for (KeySym keysym : {XK_a, XK_b}) {
+        event.xkey.keycode = XKeysymToKeycode(other, keysym);
+        sendFromOther(event, KeyPressMask);
+    }
+    MSG msg;
+    ASSERT_TRUE(waitFor(WM_KEYDOWN, &msg));
+    ASSERT_NE(TranslateMessage(&msg), 0); // posts the a
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    bool queued = false;
+    while (!queued && std::chrono::steady_clock::now() < deadline)
+        queued = PeekMessageA(&msg, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE);
+    ASSERT_TRUE(queued) << "the b";
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) << std::hex << msg.message;
+}
+
 TEST_F(WindowOnXvfb, CloseBoxBecomesCloseThenDestroy) {
     create();
     XEvent event = {};
@@ -179,7 +259,7 @@ TEST_F(WindowOnXvfb, CloseBoxBecomesCloseThenDestroy) {
     EXPECT_EQ(msg.hwnd, window);
     received.clear();
     DispatchMessageA(&msg);
-    EXPECT_EQ(messagesReceived(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+    EXPECT_EQ(messagesReceived(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY, WM_NCDESTROY}));
     EXPECT_TRUE(window->destroyed);
     EXPECT_EQ(window->xwindow, 0u);
 }
@@ -241,7 +321,10 @@ TEST_F(WindowOnXvfb, WindowDestroyedByAnotherClientFailsCallsThenEndsAsDestroyed
     while (!window->destroyed && std::chrono::steady_clock::now() < deadline)
         PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
     EXPECT_TRUE(window->destroyed);
-    EXPECT_EQ(messagesReceived().back(), static_cast<UINT>(WM_DESTROY));
+    const std::vector<UINT> messages = messagesReceived();
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages[messages.size() - 2], static_cast<UINT>(WM_DESTROY));
+    EXPECT_EQ(messages.back(), static_cast<UINT>(WM_NCDESTROY));
 }
 
 // ChoosePixelFormat reads the traits of the formats that can fit only; its choice must be the one

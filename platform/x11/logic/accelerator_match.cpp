@@ -13,7 +13,7 @@ bool modifiersMatch(BYTE flags, const KeyModifiers& modifiers) {
 
 const ACCEL* matchAccelerator(const ACCEL* entries, int count, UINT message, WPARAM key,
                               const KeyModifiers& modifiers) {
-    if (message != WM_KEYDOWN) return nullptr;
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return nullptr;
     for (int i = 0; i < count; ++i) {
         const ACCEL& entry = entries[i];
         if ((entry.fVirt & FVIRTKEY) && entry.key == key && modifiersMatch(entry.fVirt, modifiers)) return &entry;

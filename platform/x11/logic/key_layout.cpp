@@ -50,13 +50,62 @@ constexpr KeyMapping kKeyMappings[] = {
     {XK_Alt_R, VK_MENU},
 };
 
+// Windows numbers keys by their scan code set 1 make code; keys whose code follows an E0 prefix are
+// "extended" (KF_EXTENDED), written here as 0x100 plus the code. XKB names the positions.
+struct NamedScanCode {
+    const char* name;
+    unsigned scanCode;
+};
+constexpr NamedScanCode kScanCodes[] = {
+    {"ESC", 0x01},   {"TLDE", 0x29},  {"BKSP", 0x0E},  {"TAB", 0x0F},   {"BKSL", 0x2B},  {"RTRN", 0x1C},
+    {"CAPS", 0x3A},  {"LFSH", 0x2A},  {"RTSH", 0x36},  {"LCTL", 0x1D},  {"LALT", 0x38},  {"SPCE", 0x39},
+    {"LSGT", 0x56},  {"KPMU", 0x37},  {"NMLK", 0x145}, {"SCLK", 0x46},  {"KP7", 0x47},   {"KP8", 0x48},
+    {"KP9", 0x49},   {"KPSU", 0x4A},  {"KP4", 0x4B},   {"KP5", 0x4C},   {"KP6", 0x4D},   {"KPAD", 0x4E},
+    {"KP1", 0x4F},   {"KP2", 0x50},   {"KP3", 0x51},   {"KP0", 0x52},   {"KPDL", 0x53},  {"FK11", 0x57},
+    {"FK12", 0x58},  {"PAUS", 0x45},  {"KPEN", 0x11C}, {"RCTL", 0x11D}, {"KPDV", 0x135}, {"PRSC", 0x137},
+    {"RALT", 0x138}, {"HOME", 0x147}, {"UP", 0x148},   {"PGUP", 0x149}, {"LEFT", 0x14B}, {"RGHT", 0x14D},
+    {"END", 0x14F},  {"DOWN", 0x150}, {"PGDN", 0x151}, {"INS", 0x152},  {"DELE", 0x153}, {"LWIN", 0x15B},
+    {"RWIN", 0x15C}, {"COMP", 0x15D}, {"MENU", 0x15D},
+};
+
+// The rows of the main block whose keys are numbered in order from column 01: AE01 (1) is 0x02.
+struct ScanRow {
+    const char* prefix;
+    unsigned first;
+    unsigned columns;
+};
+constexpr ScanRow kScanRows[] = {{"AE", 0x02, 12}, {"AD", 0x10, 12}, {"AC", 0x1E, 11}, {"AB", 0x2C, 10}};
+
+// Evdev and xfree86 keycodes are the scan code plus 8 up to F12; beyond it they differ.
+constexpr unsigned kLastPlainScanCode = 0x58;
+
 } // namespace
+
+unsigned scanCodeOfKeyName(const std::string& name) {
+    for (const NamedScanCode& entry : kScanCodes) {
+        if (name == entry.name) return entry.scanCode;
+    }
+    if (name.size() == 4 && name[2] >= '0' && name[2] <= '9' && name[3] >= '0' && name[3] <= '9') {
+        const unsigned column = static_cast<unsigned>((name[2] - '0') * 10 + (name[3] - '0'));
+        if (name.compare(0, 2, "FK") == 0 && column >= 1 && column <= 10) return 0x3B + column - 1;
+        for (const ScanRow& row : kScanRows) {
+            if (name.compare(0, 2, row.prefix) == 0 && column >= 1 && column <= row.columns)
+                return row.first + column - 1;
+        }
+    }
+    return 0;
+}
+
+unsigned scanCodeOfKeycode(unsigned keycode) {
+    return keycode > 8 && keycode - 8 <= kLastPlainScanCode ? keycode - 8 : 0;
+}
 
 UINT virtualKeyFromKeysym(KeySym keysym) {
     if (const char letter = latinLetter(keysym)) return static_cast<UINT>(letter);
     // Turkish layouts type a dotless i on the key labelled I, which Windows gives VK_I.
     if (keysym == XK_idotless) return 'I';
     if (keysym >= XK_0 && keysym <= XK_9) return static_cast<UINT>('0' + (keysym - XK_0));
+    if (keysym >= XK_F1 && keysym <= XK_F12) return static_cast<UINT>(VK_F1 + (keysym - XK_F1));
     for (const KeyMapping& mapping : kKeyMappings) {
         if (mapping.keysym == keysym) return mapping.virtualKey;
     }
@@ -123,6 +172,7 @@ KeyLayout::KeyLayout(KeyboardMap map) : map_(std::move(map)) {
     // that names no keys has no XKB, so the letters come from a Latin group of the keymap if there is
     // one, and from the usual keycode numbering only as a last resort.
     usLetters_.reserve(map_.keys.size());
+    scanCodes_.reserve(map_.keys.size());
     for (size_t i = 0; i < map_.keys.size(); ++i) {
         const LayoutKey& key = map_.keys[i];
         char letter = 0;
@@ -133,6 +183,8 @@ KeyLayout::KeyLayout(KeyboardMap map) : map_(std::move(map)) {
         else
             letter = usLetterOfKeycode(map_.firstKeycode + static_cast<unsigned>(i));
         usLetters_.push_back(letter);
+        scanCodes_.push_back(key.name.empty() ? scanCodeOfKeycode(map_.firstKeycode + static_cast<unsigned>(i))
+                                              : scanCodeOfKeyName(key.name));
     }
 }
 
@@ -156,4 +208,8 @@ UINT KeyLayout::virtualKey(unsigned keycode, unsigned group) const {
     // Layouts such as AZERTY put the digits on Shift; their digit row still gives the digit codes.
     if (levels[1] >= XK_0 && levels[1] <= XK_9) return static_cast<UINT>('0' + (levels[1] - XK_0));
     return 0;
+}
+
+unsigned KeyLayout::scanCode(unsigned keycode) const {
+    return key(keycode) ? scanCodes_[keycode - map_.firstKeycode] : 0;
 }

@@ -47,6 +47,9 @@ public:
 
     bool empty() const { return map_.keys.empty(); }
 
+    // The key's scan code as Windows numbers the position, plus 0x100 for an extended key; 0 when unknown.
+    unsigned scanCode(unsigned keycode) const;
+
 private:
     const LayoutKey* key(unsigned keycode) const;
 
@@ -55,6 +58,8 @@ private:
     std::array<bool, 4> latinGroups_ = {};
     // Per key: the upper-case US letter at its position, 0 for keys that are not letter keys.
     std::vector<char> usLetters_;
+    // Per key: its scan code (see scanCode).
+    std::vector<unsigned> scanCodes_;
 };
 
 // The Windows virtual-key code of a keysym; letters give their upper-case code; 0 when there is none.
@@ -70,3 +75,9 @@ char usLetterOfKeyName(const std::string& name);
 // The US letter of a keycode on the evdev and xfree86 keycode sets, which number the letter block
 // alike; for servers that name no keys.
 char usLetterOfKeycode(unsigned keycode);
+
+// The scan code of an XKB key name ("AC01" is 0x1E, "UP" is 0x148 with the extended flag), else 0.
+unsigned scanCodeOfKeyName(const std::string& name);
+
+// The scan code of a keycode on the evdev and xfree86 keycode sets, which agree up to F12; else 0.
+unsigned scanCodeOfKeycode(unsigned keycode);

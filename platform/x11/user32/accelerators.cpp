@@ -24,7 +24,7 @@ HACCEL LoadAcceleratorsA(HINSTANCE, LPCSTR name) {
 int TranslateAcceleratorA(HWND window, HACCEL table, LPMSG msg) {
     if (!window || !table || !msg) return 0;
     const ACCEL* entry = matchAccelerator(table->entries.data(), static_cast<int>(table->entries.size()), msg->message,
-                                          msg->wParam, layer().lastModifiers);
+                                          msg->wParam, modifiersFromState(layer().lastKey.keyState));
     if (!entry) return 0;
     sendMessage(window, WM_COMMAND, kFromAccelerator | entry->cmd, 0);
     return 1;

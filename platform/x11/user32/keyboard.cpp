@@ -87,6 +87,10 @@ void watchKeymap(Display* display, LayerState& state) {
     state.xkbEventBase = eventBase;
     const unsigned long events = XkbNewKeyboardNotifyMask | XkbMapNotifyMask;
     XkbSelectEvents(display, XkbUseCoreKbd, events, events);
+    // Auto-repeat as presses alone, as Windows sends it; where the server cannot, the message pump
+    // folds its release/press pairs instead.
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(display, True, &supported);
 }
 
 } // namespace
@@ -102,6 +106,23 @@ const KeyLayout& keyLayout() {
         state.keyLayoutStale = false;
     }
     return state.keyLayout;
+}
+
+unsigned char typedCharacter(unsigned keycode, unsigned state) {
+    Display* display = layer().display;
+    if (!display || ((state & ControlMask) && (state & Mod1Mask))) return 0;
+    XKeyEvent event = {};
+    event.type = KeyPress;
+    event.display = display;
+    event.keycode = keycode;
+    event.state = state;
+    char text[8] = {};
+    KeySym keysym = NoSymbol;
+    // Latin-1 text, which Windows-1252 shares apart from its 0x80..0x9F.
+    const int length = XLookupString(&event, text, sizeof text, &keysym, nullptr);
+    const auto typed = static_cast<unsigned char>(text[0]);
+    if (length != 1 || typed == 0x7F || (typed >= 0x80 && typed < 0xA0)) return 0;
+    return typed;
 }
 
 bool noteKeymapChange(XEvent& event) {

@@ -1,5 +1,7 @@
-// The thread's message queue: the posted quit request and the window messages made from X events.
+// The thread's message queue: messages posted to it, the quit request, and the window messages made from
+// X events; TranslateMessage's character messages.
 
+#include <algorithm>
 #include <deque>
 
 #include "event_translate.h"
@@ -7,7 +9,9 @@
 
 namespace {
 
-void enqueue(HWND window, const InputMessage& input, Time time, int rootX, int rootY, KeyModifiers modifiers = {}) {
+// A message made from an X event; key messages keep the key and state TranslateMessage types with.
+void enqueue(HWND window, const InputMessage& input, Time time, int rootX, int rootY, unsigned keycode = 0,
+             unsigned keyState = 0) {
     MSG msg = {};
     msg.hwnd = window;
     msg.message = input.message;
@@ -15,7 +19,7 @@ void enqueue(HWND window, const InputMessage& input, Time time, int rootX, int r
     msg.lParam = input.lParam;
     msg.time = static_cast<DWORD>(time);
     msg.pt = POINT{rootX, rootY};
-    layer().input.push_back(QueuedMessage{msg, modifiers});
+    layer().input.push_back(QueuedMessage{msg, keycode, keyState});
 }
 
 void queueButtonMessage(HWND window, const XButtonEvent& event) {
@@ -30,9 +34,16 @@ void queueMotionMessage(HWND window, const XMotionEvent& event) {
     }
 }
 
-void queueKeyMessage(HWND window, XKeyEvent& event) {
-    if (const auto input = translateKey(event, keyLayout())) {
-        enqueue(window, *input, event.time, event.x_root, event.y_root, modifiersFromState(event.state));
+void queueKeyMessage(Display* display, HWND window, XKeyEvent& event) {
+    // X's own auto-repeat is a release and a press at the same time; Windows sends only the repeated
+    // WM_KEYDOWN. (The keyboard asks the server for detectable auto-repeat, which sends presses alone.)
+    if (event.type == KeyRelease && XEventsQueued(display, QueuedAfterReading) > 0) {
+        XEvent next;
+        XPeekEvent(display, &next);
+        if (isAutoRepeatRelease(event, next)) return;
+    }
+    if (const auto input = layer().keys.translate(event, keyLayout())) {
+        enqueue(window, *input, event.time, event.x_root, event.y_root, event.keycode, event.state);
     }
 }
 
@@ -75,7 +86,12 @@ void handleEvent(Display* display, XEvent& event) {
         break;
     case KeyPress:
     case KeyRelease:
-        queueKeyMessage(window, event.xkey);
+        queueKeyMessage(display, window, event.xkey);
+        break;
+    case FocusIn:
+    case FocusOut:
+        // Keys pressed or released while another window had the focus were never seen here.
+        layer().keys.releaseAll();
         break;
     case ClientMessage:
         onClientMessage(display, window, event.xclient);
@@ -115,16 +131,26 @@ MSG quitMessage(int exitCode) {
     return msg;
 }
 
+bool isKeyMessage(UINT message) { return message >= WM_KEYFIRST && message <= WM_KEYLAST; }
+
 } // namespace
 
+// Win32's order: messages posted to the queue, then WM_QUIT, then input.
 BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags) {
     if (!msg) return FALSE;
     LayerState& messages = layer();
     const bool remove = (removeFlags & PM_REMOVE) != 0;
 
-    const MSG quit = quitMessage(messages.quitCode);
-    if (messages.quitPosted && passesFilter(quit, window, filterMin, filterMax)) {
-        *msg = quit;
+    for (auto it = messages.posted.begin(); it != messages.posted.end(); ++it) {
+        if (!passesFilter(*it, window, filterMin, filterMax)) continue;
+        *msg = *it;
+        if (remove) messages.posted.erase(it);
+        return TRUE;
+    }
+
+    // WM_QUIT comes whatever the filters ask for.
+    if (messages.quitPosted) {
+        *msg = quitMessage(messages.quitCode);
         if (remove) messages.quitPosted = false;
         return TRUE;
     }
@@ -134,7 +160,7 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
         if (!passesFilter(it->msg, window, filterMin, filterMax)) continue;
         *msg = it->msg;
         if (remove) {
-            messages.lastModifiers = it->modifiers;
+            if (isKeyMessage(it->msg.message)) messages.lastKey = *it;
             messages.input.erase(it);
         }
         return TRUE;
@@ -142,12 +168,42 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT r
     return FALSE;
 }
 
-// No character messages are made; the program acts on WM_KEYDOWN only.
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+// Posts WM_CHAR or WM_SYSCHAR for a key press that types a character. The character comes from the key
+// and state of the key message PeekMessageA last removed, which is the one a message loop translates.
+// Like user32, it answers nonzero for every keyboard message, translated or not, and zero for others.
+BOOL TranslateMessage(const MSG* msg) {
+    if (!msg || !isKeyMessage(msg->message)) return FALSE;
+    const UINT message = msg->message;
+    if (message != WM_KEYDOWN && message != WM_SYSKEYDOWN) return TRUE;
+    const QueuedMessage& key = layer().lastKey;
+    const bool known = key.msg.hwnd == msg->hwnd && key.msg.message == message && key.msg.wParam == msg->wParam &&
+                       key.msg.lParam == msg->lParam && key.msg.time == msg->time;
+    if (!known) return TRUE;
+    const unsigned char typed = typedCharacter(key.keycode, key.keyState);
+    if (const auto character = characterMessage(InputMessage{message, msg->wParam, msg->lParam}, typed)) {
+        MSG posted = *msg;
+        posted.message = character->message;
+        posted.wParam = character->wParam;
+        posted.lParam = character->lParam;
+        layer().posted.push_back(posted);
+    }
+    return TRUE;
+}
 
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!msg) return 0;
     return sendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+void forgetMessagesOf(HWND__* window) {
+    LayerState& messages = layer();
+    auto& posted = messages.posted;
+    posted.erase(std::remove_if(posted.begin(), posted.end(), [window](const MSG& msg) { return msg.hwnd == window; }),
+                 posted.end());
+    auto& input = messages.input;
+    input.erase(std::remove_if(input.begin(), input.end(),
+                               [window](const QueuedMessage& queued) { return queued.msg.hwnd == window; }),
+                input.end());
 }
 
 void PostQuitMessage(int exitCode) {

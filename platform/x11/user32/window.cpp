@@ -4,12 +4,20 @@
 #include <X11/cursorfont.h>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <string>
 
 #include "layer.h"
 
 namespace {
+
+// Win32 compares class names without regard to case; the layer keeps them in lower case.
+std::string classKey(LPCSTR name) {
+    std::string key(name);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return key;
+}
 
 const WindowClass* findClass(LPCSTR name) {
     if (!name) return nullptr;
@@ -20,7 +28,7 @@ const WindowClass* findClass(LPCSTR name) {
         }
         return nullptr;
     }
-    const auto found = layer().classes.find(name);
+    const auto found = layer().classes.find(classKey(name));
     return found == layer().classes.end() ? nullptr : &found->second;
 }
 
@@ -51,6 +59,7 @@ bool isLiveWindow(HWND window) { return window && !window->destroyed && window->
 // NOTE: the handle itself stays allocated: the program still passes it to ReleaseDC at exit.
 void forgetWindow(HWND__* window) {
     layer().windows.erase(window->xwindow);
+    forgetMessagesOf(window);
     layer().destroyedWindows.push_back(window);
     window->xwindow = 0;
     window->destroyed = true;
@@ -82,10 +91,10 @@ ATOM RegisterClassA(const WNDCLASSA* windowClass) {
         return 0;
     }
     auto& classes = layer().classes;
-    if (classes.count(windowClass->lpszClassName)) return 0; // already registered, as Win32 refuses it
+    const std::string key = classKey(windowClass->lpszClassName);
+    if (classes.count(key)) return 0; // already registered, as Win32 refuses it
     const auto atom = static_cast<ATOM>(0xC000 + classes.size());
-    classes[windowClass->lpszClassName] =
-        WindowClass{atom, windowClass->lpfnWndProc, windowClass->hIcon, windowClass->hCursor};
+    classes[key] = WindowClass{atom, windowClass->lpfnWndProc, windowClass->hIcon, windowClass->hCursor};
     return atom;
 }
 
@@ -136,10 +145,13 @@ BOOL UpdateWindow(HWND window) { return isLiveWindow(window); }
 
 BOOL InvalidateRect(HWND window, const RECT*, BOOL) { return isLiveWindow(window); }
 
+// WM_NCDESTROY is the last message a window gets: it goes out before the handle stops taking messages.
 BOOL DestroyWindow(HWND window) {
     if (!isLiveWindow(window)) return FALSE;
     sendMessage(window, WM_DESTROY, 0, 0);
     if (window->destroyed) return TRUE; // the procedure destroyed it again from WM_DESTROY
+    sendMessage(window, WM_NCDESTROY, 0, 0);
+    if (window->destroyed) return TRUE; // or from WM_NCDESTROY
     Display* display = layer().display;
     const Window xwindow = window->xwindow;
     forgetWindow(window);
@@ -151,6 +163,7 @@ BOOL DestroyWindow(HWND window) {
 void windowDestroyedElsewhere(HWND__* window) {
     if (!isLiveWindow(window)) return;
     sendMessage(window, WM_DESTROY, 0, 0);
+    if (!window->destroyed) sendMessage(window, WM_NCDESTROY, 0, 0);
     if (!window->destroyed) forgetWindow(window);
 }
 

@@ -1,7 +1,9 @@
 // wglGetProcAddress: GL entry points through GLX, and wglSwapIntervalEXT on GLX swap control or,
 // where the driver has none, on the layer's own pacing.
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "layer.h"
 #include "swap_control.h"
@@ -60,6 +62,16 @@ int GAUGE_STDCALL swapIntervalPaced(int interval) {
     return TRUE;
 }
 
+// Every GL function beyond OpenGL 1.1 by name, sorted (generated from glext.h).
+constexpr const char* kGlEntryPoints[] = {
+#include "gl_entry_points.inc"
+};
+
+bool isGlEntryPoint(const char* name) {
+    return std::binary_search(std::begin(kGlEntryPoints), std::end(kGlEntryPoints), name,
+                              [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
+}
+
 WglSwapInterval swapIntervalFunction() {
     LayerState& state = layer();
     if (!state.display) return nullptr;
@@ -76,11 +88,14 @@ WglSwapInterval swapIntervalFunction() {
 } // namespace
 
 PROC wglGetProcAddress(LPCSTR name) {
-    if (!name) return nullptr;
+    // As in opengl32, the current context's driver answers: without one there is nothing to hand out.
+    if (!name || !glXGetCurrentContext()) return nullptr;
     // Through void(*)() so the compiler accepts the change of signature.
     if (std::strcmp(name, "wglSwapIntervalEXT") == 0)
         return reinterpret_cast<PROC>(reinterpret_cast<void (*)()>(swapIntervalFunction()));
-    // Other WGL extensions have no GLX counterpart here.
-    if (std::strncmp(name, "wgl", 3) == 0) return nullptr;
+    // Other WGL extensions have no GLX counterpart here. GLX hands out a function for any name
+    // beginning with "gl", so only names of real functions are asked for; opengl32 exports the 1.1
+    // ones, and wglGetProcAddress gives NULL for them.
+    if (!isGlEntryPoint(name)) return nullptr;
     return reinterpret_cast<PROC>(glxFunction<void (*)()>(name));
 }
