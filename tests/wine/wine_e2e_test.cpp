@@ -1,5 +1,6 @@
-// The x86_64 Windows build under wine64 on a private Xvfb, driven with XTest and judged by its pixels like the
-// Linux build (tests/e2e, the same judgements), and one scripted session on both builds compared pixel for pixel.
+// Both Windows builds under Wine on a private Xvfb (x86_64 by wine64, the shipped i686 one by wine32), driven with
+// XTest and judged by their pixels like the Linux build (tests/e2e, the same judgements), and one scripted session
+// on the Linux build and each Windows build compared pixel for pixel.
 // NOTE: gtest comes before the X11 headers, whose None and Bool macros break its templates.
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include "gauge_scene.h"
 #include "png_writer.h"
 #include "wine_program.h"
+#include "wine_window.h"
 #include "x11_capture.h"
 #include "x11_properties.h"
 #include "x11_windows.h"
@@ -15,6 +17,7 @@
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -37,9 +40,12 @@ constexpr auto settleTime = std::chrono::milliseconds(300);
 // 150/255 as the compositing manager reads it: 150 * 0xFFFFFFFF / 255.
 constexpr std::uint32_t opacity150 = 0x96969696u;
 
+// A file name: a parameterised test's name has slashes ("Builds/WineGauge.Name/i686").
 std::string currentTestName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
 }
 
 std::string artifactStem() { return std::string(WINE_ARTIFACT_DIR) + "/failed-" + currentTestName(); }
@@ -52,33 +58,26 @@ void removeFailureArtifacts() {
         if (entry.path().filename().string().rfind(stem, 0) == 0) fs::remove(entry.path(), error);
 }
 
-// Wine without a window manager draws the caption and border itself: the titled top-level X window is that whole
-// frame, and the client area is its one child, the X window GL draws into. None until it exists.
-Window clientOf(Display* display, Window frame) {
-    Window root = None, parent = None;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, frame, &root, &parent, &children, &count)) return None;
-    const Window client = count == 1 ? children[0] : None;
-    if (children) XFree(children);
-    return client;
-}
+// One Windows build and the Wine loader that runs it.
+struct WindowsBuild {
+    std::string name;
+    std::string exe;
+    WineArch arch;
+};
 
-Window waitForClientOf(Display* display, Window frame, double timeoutSeconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    for (;;) {
-        const Window client = clientOf(display, frame);
-        if (client != None || std::chrono::steady_clock::now() >= deadline) return client;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
+std::ostream& operator<<(std::ostream& out, const WindowsBuild& build) { return out << build.name; }
 
-class WineGauge : public ::testing::Test {
+const WindowsBuild windowsBuilds[] = {
+    {"x86_64", TESSIVAR_WINDOWS_EXE, WineArch::x86_64},
+    {"i686", TESSIVAR_WINDOWS_SHIPPED_EXE, WineArch::i686},
+};
+
+class WineGauge : public ::testing::TestWithParam<WindowsBuild> {
 protected:
     void SetUp() override {
         removeFailureArtifacts();
-        if (!fs::is_regular_file(TESSIVAR_WINDOWS_EXE))
-            TESSIVAR_SKIP_OR_FAIL("no Windows executable at \"" TESSIVAR_WINDOWS_EXE
+        if (GetParam().exe.empty() || !fs::is_regular_file(GetParam().exe))
+            TESSIVAR_SKIP_OR_FAIL("no " + GetParam().name + " Windows executable at \"" + GetParam().exe +
                                   "\" (bash scripts/build-windows.sh builds it)");
         const WineLookup lookup = findWine(TESSIVAR_WINE_PREFIX_SCRIPT);
         if (!lookup.setup) TESSIVAR_SKIP_OR_FAIL(lookup.missing);
@@ -110,12 +109,12 @@ protected:
     ::testing::AssertionResult startWine(bool withFace = true) {
         if (!makePrivatePrefix(wine_.basePrefix, prefix(), withFace))
             return ::testing::AssertionFailure() << "could not make a prefix from " << wine_.basePrefix;
-        program_ = WineProgram::launch(wine_, prefix(), TESSIVAR_WINDOWS_EXE, server_->displayName(), scratch_,
-                                       scratch_ + "/wine-output.txt");
-        if (!program_) return ::testing::AssertionFailure() << "could not start wine64";
+        program_ = WineProgram::launch(wine_, GetParam().arch, prefix(), GetParam().exe, server_->displayName(),
+                                       scratch_, scratch_ + "/wine-output.txt");
+        if (!program_) return ::testing::AssertionFailure() << "could not start Wine";
         frame_ = waitForWindow(x_->display(), title, startTimeoutSeconds);
         if (!frame_) return ::testing::AssertionFailure() << "no window; wine said: " << program_->process().output();
-        const Window client = waitForClientOf(x_->display(), frame_, startTimeoutSeconds);
+        const Window client = waitForWineClient(x_->display(), frame_, startTimeoutSeconds);
         if (!client) return ::testing::AssertionFailure() << "the window has no client area";
         view_.emplace(*x_, client);
         if (!view_->waitFor(firstFrameDrawn, startTimeoutSeconds))
@@ -142,7 +141,7 @@ protected:
     std::optional<View> view_;
 };
 
-TEST_F(WineGauge, ClientAreaIs600SquareAtTheRequestedPlaceAndTheWindowCarriesTheOpacity) {
+TEST_P(WineGauge, ClientAreaIs600SquareAtTheRequestedPlaceAndTheWindowCarriesTheOpacity) {
     ASSERT_TRUE(startWine());
     Display* display = x_->display();
     const auto client = windowRect(display, view_->client());
@@ -161,19 +160,19 @@ TEST_F(WineGauge, ClientAreaIs600SquareAtTheRequestedPlaceAndTheWindowCarriesThe
 }
 
 // The face is the prefix's C:\windows\Fonts\arial.ttf: every label is drawn with it.
-TEST_F(WineGauge, StartsWithAllPointsInTheMiddleAndEveryLabelDrawn) {
+TEST_P(WineGauge, StartsWithAllPointsInTheMiddleAndEveryLabelDrawn) {
     ASSERT_TRUE(startWine());
     EXPECT_EQ(startFaults(view_->frame()), "");
 }
 
-TEST_F(WineGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned) {
+TEST_P(WineGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned) {
     ASSERT_TRUE(startWine());
     dragArmUpBaseRight(*x_, view_->client());
     ASSERT_TRUE(view_->waitFor(armUpBaseRightReached, frameTimeoutSeconds));
     EXPECT_EQ(armUpBaseRightFaults(view_->frame()), "");
 }
 
-TEST_F(WineGauge, KeyIHidesAndShowsTheCoordinates) {
+TEST_P(WineGauge, KeyIHidesAndShowsTheCoordinates) {
     ASSERT_TRUE(startWine());
     dragArmUpBaseRight(*x_, view_->client());
     ASSERT_TRUE(view_->waitFor(armUpBaseRightReached, frameTimeoutSeconds));
@@ -186,20 +185,20 @@ TEST_F(WineGauge, KeyIHidesAndShowsTheCoordinates) {
     EXPECT_TRUE(view_->waitFor(coordinatesShown, frameTimeoutSeconds)) << "coordinates not back after a second I";
 }
 
-TEST_F(WineGauge, CtrlXExitsWithStatus0) {
+TEST_P(WineGauge, CtrlXExitsWithStatus0) {
     ASSERT_TRUE(startWine());
     view_->typeKey(XK_x, XK_Control_L);
     EXPECT_EQ(waitForExit(), std::optional(0)) << program_->process().output();
 }
 
 // What a window manager's close box sends.
-TEST_F(WineGauge, DeleteWindowMessageExitsWithStatus0) {
+TEST_P(WineGauge, DeleteWindowMessageExitsWithStatus0) {
     ASSERT_TRUE(startWine());
     ASSERT_TRUE(sendDeleteWindow(x_->display(), frame_));
     EXPECT_EQ(waitForExit(), std::optional(0)) << program_->process().output();
 }
 
-TEST_F(WineGauge, WithoutArialInTheFontsFolderRunsWithoutText) {
+TEST_P(WineGauge, WithoutArialInTheFontsFolderRunsWithoutText) {
     ASSERT_TRUE(startWine(false));
     std::this_thread::sleep_for(settleTime);
     ASSERT_TRUE(view_->capture());
@@ -293,7 +292,7 @@ const std::vector<Step>& session() {
 // Both builds draw through the same Mesa, FreeType and FTGL here, so the only differences allowed are the frame
 // rate's value and the colour key: Wine leaves pure blue on screen where our layer cuts it out of the window.
 // Any other pixel that differs is a fault of one of the two Win32s under the program.
-TEST_F(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
+TEST_P(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
     // Ours runs in a directory where "c:/windows/Fonts/arial.ttf" names the very face file Wine's C: drive has.
     const fs::path ourDirectory = fs::path(scratch_) / "linux";
     fs::create_directories(ourDirectory / "c:/windows/Fonts");
@@ -346,5 +345,8 @@ TEST_F(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, WineGauge, ::testing::ValuesIn(windowsBuilds),
+                         [](const ::testing::TestParamInfo<WindowsBuild>& info) { return info.param.name; });
 
 } // namespace
