@@ -30,11 +30,7 @@ namespace {
 
 using namespace gauge;
 
-// A new prefix's wineserver starts its desktop and services first: 1 to 3 s here.
-constexpr double startTimeoutSeconds = 30.0;
 constexpr double frameTimeoutSeconds = 5.0;
-// Without a window manager winex11 waits 2 s for a destroyed window's withdrawal before the process ends.
-constexpr double exitTimeoutSeconds = 10.0;
 // A frame redrawn after the last input event has nothing left to change but the frame rate.
 constexpr auto settleTime = std::chrono::milliseconds(300);
 // 150/255 as the compositing manager reads it: 150 * 0xFFFFFFFF / 255.
@@ -112,17 +108,17 @@ protected:
         program_ = WineProgram::launch(wine_, GetParam().arch, prefix(), GetParam().exe, server_->displayName(),
                                        scratch_, scratch_ + "/wine-output.txt");
         if (!program_) return ::testing::AssertionFailure() << "could not start Wine";
-        frame_ = waitForWindow(x_->display(), title, startTimeoutSeconds);
+        frame_ = waitForWindow(x_->display(), title, wineStartTimeoutSeconds);
         if (!frame_) return ::testing::AssertionFailure() << "no window; wine said: " << program_->process().output();
-        const Window client = waitForWineClient(x_->display(), frame_, startTimeoutSeconds);
+        const Window client = waitForWineClient(x_->display(), frame_, wineStartTimeoutSeconds);
         if (!client) return ::testing::AssertionFailure() << "the window has no client area";
         view_.emplace(*x_, client);
-        if (!view_->waitFor(firstFrameDrawn, startTimeoutSeconds))
+        if (!view_->waitFor(firstFrameDrawn, wineStartTimeoutSeconds))
             return ::testing::AssertionFailure() << "no first frame";
         return ::testing::AssertionSuccess();
     }
 
-    std::optional<int> waitForExit() { return program_->process().waitForExit(exitTimeoutSeconds); }
+    std::optional<int> waitForExit() { return program_->process().waitForExit(wineExitTimeoutSeconds); }
 
     void saveFailureArtifacts() {
         const std::string stem = artifactStem();
@@ -307,10 +303,10 @@ TEST_P(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
         options.environment["DISPLAY"] = server_->displayName();
         auto ours = ChildProcess::launch(options);
         ASSERT_TRUE(ours);
-        const Window window = waitForWindow(x_->display(), title, startTimeoutSeconds);
+        const Window window = waitForWindow(x_->display(), title, wineStartTimeoutSeconds);
         ASSERT_TRUE(window) << "no window from the Linux build: " << ours->output();
         View view(*x_, window);
-        ASSERT_TRUE(view.waitFor(firstFrameDrawn, startTimeoutSeconds));
+        ASSERT_TRUE(view.waitFor(firstFrameDrawn, wineStartTimeoutSeconds));
         Driver driver{*x_, view, [&](int width, int height) {
                           XResizeWindow(x_->display(), window, width, height);
                           XSync(x_->display(), False);

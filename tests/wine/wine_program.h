@@ -17,6 +17,11 @@ struct WineSetup {
     std::string basePrefix; // the cached prefix of scripts/wine-prefix.sh
 };
 
+// A new prefix's wineserver starts its desktop and services first: 1 to 3 s here.
+constexpr double wineStartTimeoutSeconds = 30.0;
+// Without a window manager winex11 waits 2 s for a destroyed window's withdrawal before the process ends.
+constexpr double wineExitTimeoutSeconds = 10.0;
+
 // Which loader a Windows executable needs.
 enum class WineArch { x86_64, i686 };
 
