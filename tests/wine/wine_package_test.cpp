@@ -209,8 +209,8 @@ TEST_P(WinePackage, MsiInstallsRunsAndUninstallsWithoutLeavingAFile) {
     std::set<std::string> left = added(before, treeOf(driveC()));
     left.erase("windows/Installer/");
     EXPECT_TRUE(left.empty()) << "left behind:" << listed(left);
-    // A per-machine installation records itself in the machine's hive. The user's is left out: once, in a dozen
-    // runs, it still named Tessivar after the removal, in an entry Wine wrote there that was not identified.
+    // A per-machine installation records itself in the machine's hive. The user's is left out: when winemenubuilder
+    // made desktop entries for the shortcut, Wine's list of them there keeps naming them after the removal.
     const std::string machine = readText(fs::path(prefix()) / "system.reg");
     const size_t at = machine.find("Tessivar");
     EXPECT_EQ(at, std::string::npos) << "system.reg still names Tessivar: ..."

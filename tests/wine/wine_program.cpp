@@ -24,9 +24,14 @@ std::string lastLine(const std::string& text) {
 } // namespace
 
 std::map<std::string, std::optional<std::string>> wineEnvironment(const std::string& prefix) {
-    // Mono and Gecko are not in the prefix; without the overrides Wine offers to download them.
-    return {
-        {"WINEPREFIX", prefix}, {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml=,winemenubuilder.exe=d"}};
+    // Mono and Gecko are not in the prefix; without the overrides Wine offers to download them. winemenubuilder
+    // turns the prefix's Start-menu shortcuts into desktop entries and icons under the XDG folders, and runs now and
+    // then despite its override: those folders are the prefix's own, so nothing reaches the user's desktop.
+    return {{"WINEPREFIX", prefix},
+            {"WINEDEBUG", "-all"},
+            {"WINEDLLOVERRIDES", "mscoree,mshtml=,winemenubuilder.exe=d"},
+            {"XDG_DATA_HOME", prefix + "/xdg/data"},
+            {"XDG_CONFIG_HOME", prefix + "/xdg/config"}};
 }
 
 bool windowsTestsRequired() {

@@ -36,8 +36,8 @@ struct WineLookup {
 // install them.
 WineLookup findWine(const std::string& prefixScript);
 
-// Wine's environment for a prefix: its messages silenced, and no Mono, Gecko or winemenubuilder (which would put
-// the prefix's Start-menu entries into the desktop menus of whoever runs the tests).
+// Wine's environment for a prefix: its messages silenced, no Mono or Gecko, and the XDG folders inside the prefix
+// (winemenubuilder would otherwise put the prefix's Start-menu entries into the desktop of whoever runs the tests).
 std::map<std::string, std::optional<std::string>> wineEnvironment(const std::string& prefix);
 
 // Whether a missing Windows build or Wine fails the tests instead of skipping them ($TESSIVAR_REQUIRE_WINDOWS
