@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows executables with mingw-w64 and CMake:
-#   build/windows-i686/tessivar.exe    the shipped program (32-bit, runs on every Windows)
-#   build/windows-x86_64/tessivar.exe  the same sources for 64-bit Windows; the tests run it under wine64
+#   build/windows-i686/tessivar.exe    the shipped program (32-bit, Windows Vista or later)
+#   build/windows-x86_64/tessivar.exe  the same sources for 64-bit Windows
 # Both are fully static: they need only DLLs that Windows ships. The third-party libraries come from
 # scripts/windows-deps.sh (built once into ~/.cache/tessivar), the configuration from CMakePresets.json.
 # Idempotent: a second run rebuilds only what changed.

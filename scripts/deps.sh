@@ -10,7 +10,7 @@ packages=("$@")
     libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation
     libgtest-dev zlib1g-dev libpng-dev binutils-mingw-w64-i686
     xvfb xauth xfonts-base x11-utils xdotool x11-xkb-utils xkb-data
-    librsvg2-bin icoutils desktop-file-utils appstream man-db groff-base file
+    librsvg2-bin icoutils desktop-file-utils appstream man-db groff-base file unzip
     clang-14 libclang-rt-14-dev llvm-14
     libxrandr-dev openbox xfwm4 dbus xcompmgr
 )

@@ -1,37 +1,54 @@
 #!/usr/bin/env bash
-# Makes (once) a 64-bit Wine prefix for running the x86_64 Windows build's tests, outside the source tree,
-# and prints its path on the last line of standard output.
+# Makes (once) a 64-bit Wine prefix with its 32-bit half (WoW64) for running both Windows builds' tests, outside
+# the source tree, and prints its path on the last line of standard output.
 #
 #   bash scripts/wine-prefix.sh
 #   WINEPREFIX=$(bash scripts/wine-prefix.sh | tail -n1) WINEDEBUG=-all "$(bash scripts/wine-prefix.sh --wine)" prog.exe
 #
-# With --wine it prints the loader to run programs with instead: /usr/lib/wine/wine64. Debian's wine64 package
-# puts nothing on PATH (the `wine` and `wineserver` commands come with the package `wine`, not installed
-# here); its 64-bit loader and /usr/lib/wine/wineserver64 are all that x86_64 programs need.
+# With --wine it prints the loader to run x86_64 programs with: /usr/lib/wine/wine64; with --wine32 the one for
+# i686 programs: /usr/lib/wine/wine. Debian's wine64 and wine32 packages put nothing on PATH (the `wine` and
+# `wineserver` commands come with the package `wine`, not installed here); the loaders and
+# /usr/lib/wine/wineserver64 are all that the programs need. wine32 comes from the i386 architecture, which this
+# script adds to dpkg. One prefix runs both builds, provided it was made with wine32 installed: wineboot then
+# fills C:\windows\syswow64 with the 32-bit DLLs.
 # The prefix is <cache>/wine/wine64-<wine version>-<hash of this script>/ (<cache> as in windows-deps.sh:
 # $TESSIVAR_CACHE, else $XDG_CACHE_HOME/tessivar, else ~/.cache/tessivar); a second run finds it and ends at
-# once. A new prefix takes about 10 to 17 s and 700 MB.
+# once. A new prefix takes about 25 s and 1.3 GB.
 # Mono and Gecko are left out (mscoree, mshtml disabled): nothing here needs .NET or HTML, and neither can be
-# downloaded here. Liberation Sans is installed as C:\windows\Fonts\arial.ttf (see below).
-# As root it installs the Debian packages it needs; otherwise it prints the command to run.
+# downloaded here. winemenubuilder is disabled too: it would copy a prefix's Start-menu entries into the
+# desktop's menus of the user running the tests. Liberation Sans is installed as C:\windows\Fonts\arial.ttf
+# (see below). As root it installs the Debian packages it needs; otherwise it prints the commands to run.
 set -euo pipefail
 
-print_wine=false
+print_loader=""
 case "${1:-}" in
 "") ;;
---wine) print_wine=true ;;
-*) echo "usage: $0 [--wine]" >&2; exit 2 ;;
+--wine) print_loader=/usr/lib/wine/wine64 ;;
+--wine32) print_loader=/usr/lib/wine/wine ;;
+*) echo "usage: $0 [--wine|--wine32]" >&2; exit 2 ;;
 esac
 
 log() { echo "wine-prefix: $*" >&2; }
 
-packages=(wine64 fonts-liberation)
+# wine32 is an i386 package: dpkg must know that architecture before apt's index (deps.sh updates it) has it.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    if [ "$(id -u)" -ne 0 ]; then
+        log "the i386 architecture is missing. As root: dpkg --add-architecture i386 && apt-get update"
+        exit 1
+    fi
+    log "adding the i386 architecture to dpkg (for wine32)"
+    dpkg --add-architecture i386
+fi
+# The 32-bit loader needs 32-bit OpenGL (glvnd's libGL and Mesa's GLX and drivers), or WGL is disabled.
+packages=(wine64 wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 fonts-liberation)
 bash "$(dirname "${BASH_SOURCE[0]}")/deps.sh" "${packages[@]}" >&2
 
 wine64=/usr/lib/wine/wine64
-[ -x "$wine64" ] || { log "no $wine64 (package wine64)"; exit 1; }
-if $print_wine; then
-    echo "$wine64"
+for loader in "$wine64" /usr/lib/wine/wine; do
+    [ -x "$loader" ] || { log "no $loader (packages wine64 and wine32:i386)"; exit 1; }
+done
+if [ -n "$print_loader" ]; then
+    echo "$print_loader"
     exit 0
 fi
 wineserver=/usr/lib/wine/wineserver64
@@ -39,6 +56,8 @@ wineserver=/usr/lib/wine/wineserver64
 
 cache=${TESSIVAR_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tessivar}
 version=$(dpkg-query -W -f='${Version}' wine64 | tr -c 'A-Za-z0-9.+\n' '_')
+[ "$(dpkg-query -W -f='${Version}' wine32:i386)" = "$(dpkg-query -W -f='${Version}' wine64)" ] ||
+    { log "wine32:i386 and wine64 are of different versions"; exit 1; }
 # Keyed by Wine's version and this script (what it puts in the prefix).
 recipe=$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-8)
 prefix=$cache/wine/wine64-$version-$recipe
@@ -57,13 +76,13 @@ fi
 log "creating $prefix"
 start=$(date +%s)
 rm -rf "$prefix"
-export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 # wineboot needs no X server (checked: without DISPLAY it builds the same prefix, exit status 0), so it runs
-# without one, which also keeps it off a developer's display. Its one complaint, that
-# C:\windows\syswow64\rundll32.exe is missing, is the 32-bit half that wine64 alone does not have.
+# without one, which also keeps it off a developer's display.
 env -u DISPLAY "$wine64" wineboot -i >/dev/null 2>&1
 "$wineserver" -w
 [ -f "$prefix/system.reg" ] && [ -d "$prefix/drive_c/windows/system32" ] || { log "wineboot made no prefix"; exit 1; }
+[ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] || { log "wineboot made no 32-bit half (syswow64)"; exit 1; }
 # Wine brings no Arial (and wine64 without its recommended fonts-wine no fonts at all), so every text label
 # would stay silent. Liberation Sans, the face the Linux build finds for "Arial", stands in as arial.ttf.
 cp /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf "$prefix/drive_c/windows/Fonts/arial.ttf"

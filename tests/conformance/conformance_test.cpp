@@ -227,7 +227,8 @@ TEST_F(Win32Conformance, ProbeTracesMatchWineApartFromTheAcceptedDifferences) {
     ASSERT_TRUE(run(
         wineDirectory,
         [&] {
-            wine = WineProgram::launch(wine_, scratch_ + "/prefix", TESSIVAR_WINDOWS_PROBE, server_->displayName(),
+            wine = WineProgram::launch(wine_, WineArch::x86_64, scratch_ + "/prefix", TESSIVAR_WINDOWS_PROBE,
+                                       server_->displayName(),
                                        wineDirectory.string(), scratch_ + "/wine-output.txt");
             return wine != nullptr;
         },

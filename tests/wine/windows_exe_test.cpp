@@ -11,14 +11,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
 namespace {
 
-constexpr int kRtIcon = 3, kRtAccelerator = 9, kRtGroupIcon = 14, kRtManifest = 24;
+constexpr int kRtIcon = 3, kRtAccelerator = 9, kRtGroupIcon = 14, kRtVersion = 16, kRtManifest = 24;
+constexpr int kVsVersionInfo = 1;
 constexpr double toolTimeoutSeconds = 30.0;
 
 struct Executable {
@@ -89,6 +93,68 @@ std::vector<XmlElement> xmlElements(const std::string& xml) {
     return elements;
 }
 
+// One node of a VS_VERSIONINFO tree: WORD wLength, WORD wValueLength, WORD wType (1 text, 0 binary), the key in
+// UTF-16 with its NUL, padding to 4 bytes, the value (wValueLength counts characters for text, bytes otherwise),
+// padding to 4 bytes, then the children up to wLength.
+struct VersionNode {
+    std::string key;
+    std::vector<uint8_t> value; // as stored
+    std::string text;           // the value of a text node, without its NUL (ASCII only)
+    std::vector<VersionNode> children;
+
+    const VersionNode* child(const std::string& name) const {
+        for (const VersionNode& c : children)
+            if (upper(c.key) == upper(name)) return &c;
+        return nullptr;
+    }
+};
+
+// The node at `at`, or nullopt where a length or the key runs past `end`.
+std::optional<VersionNode> parseVersionNode(const std::vector<uint8_t>& bytes, size_t at, size_t end) {
+    const auto align = [](size_t n) { return (n + 3) & ~size_t{3}; };
+    if (at + 6 > end) return std::nullopt;
+    const size_t length = le16(bytes, at), valueLength = le16(bytes, at + 2), type = le16(bytes, at + 4);
+    if (length < 6 || at + length > end || type > 1) return std::nullopt;
+    const size_t nodeEnd = at + length;
+    VersionNode node;
+    size_t p = at + 6;
+    for (;; p += 2) {
+        if (p + 2 > nodeEnd) return std::nullopt;
+        const uint32_t c = le16(bytes, p);
+        if (c == 0) break;
+        node.key += c < 0x80 ? static_cast<char>(c) : '?';
+    }
+    p = align(p + 2);
+    const size_t valueBytes = type == 1 ? 2 * valueLength : valueLength;
+    if (p + valueBytes > nodeEnd) return std::nullopt;
+    node.value.assign(bytes.begin() + p, bytes.begin() + p + valueBytes);
+    if (type == 1)
+        for (size_t i = 0; i + 1 < valueBytes && le16(node.value, i) != 0; i += 2)
+            node.text += le16(node.value, i) < 0x80 ? static_cast<char>(le16(node.value, i)) : '?';
+    for (p = align(p + valueBytes); p < nodeEnd; p = align(p)) {
+        auto child = parseVersionNode(bytes, p, nodeEnd);
+        if (!child) return std::nullopt;
+        p += le16(bytes, p);
+        node.children.push_back(std::move(*child));
+    }
+    return node;
+}
+
+// "1.2.3" as VS_FIXEDFILEINFO's two DWORDs: major << 16 | minor, patch << 16 | 0.
+std::pair<uint32_t, uint32_t> versionWords(const std::string& version) {
+    unsigned major = 0, minor = 0, patch = 0;
+    EXPECT_EQ(std::sscanf(version.c_str(), "%u.%u.%u", &major, &minor, &patch), 3) << version;
+    return {major << 16 | minor, patch << 16};
+}
+
+// The line of LICENSE that starts with "Copyright ".
+std::string copyrightLine() {
+    std::ifstream license(TESSIVAR_LICENSE_FILE);
+    for (std::string line; std::getline(license, line);)
+        if (line.rfind("Copyright ", 0) == 0) return line;
+    return "";
+}
+
 class WindowsExecutable : public ::testing::TestWithParam<Executable> {
 protected:
     void SetUp() override {
@@ -141,17 +207,65 @@ TEST_P(WindowsExecutable, ImportsOnlyDllsThatWindowsShips) {
     EXPECT_EQ(importedDlls(run({"objdump", "-p"})), expected);
 }
 
-TEST_P(WindowsExecutable, HoldsTheIconGroupTheAcceleratorsAndTheManifestAndNothingElse) {
+TEST_P(WindowsExecutable, HoldsTheIconGroupTheAcceleratorsTheVersionAndTheManifestAndNothingElse) {
     const std::multimap<int, int> resources = resourceList(run({"wrestool", "--list"}));
     EXPECT_EQ(resources.count(kRtIcon), 4u) << "one icon image per size";
     EXPECT_EQ(resources.count(kRtGroupIcon), 1u);
     EXPECT_EQ(resources.count(kRtAccelerator), 1u);
+    EXPECT_EQ(resources.count(kRtVersion), 1u);
     EXPECT_EQ(resources.count(kRtManifest), 1u);
-    EXPECT_EQ(resources.size(), 7u);
+    EXPECT_EQ(resources.size(), 8u);
     const auto name = [&](int type) { return resources.count(type) ? resources.find(type)->second : -1; };
     EXPECT_EQ(name(kRtGroupIcon), IDI_TESSIVAR);
     EXPECT_EQ(name(kRtAccelerator), IDR_ACCELERATORS);
+    EXPECT_EQ(name(kRtVersion), kVsVersionInfo);
     EXPECT_EQ(name(kRtManifest), IDR_MANIFEST);
+}
+
+// What Explorer's Details tab and installers show: the project's version in the fixed part and in the strings of
+// the one language the translation table names, and the copyright line of LICENSE.
+TEST_P(WindowsExecutable, VersionResourceCarriesTheProjectVersionAndNames) {
+    const std::vector<uint8_t> bytes = resource(kRtVersion, kVsVersionInfo);
+    const std::optional<VersionNode> root = parseVersionNode(bytes, 0, bytes.size());
+    ASSERT_TRUE(root) << "not a well-formed VS_VERSIONINFO";
+    EXPECT_EQ(root->key, "VS_VERSION_INFO");
+
+    // VS_FIXEDFILEINFO: signature, struct version, file version (2 DWORDs), product version (2 DWORDs), flags
+    // mask, flags, OS, type, subtype, date (2 DWORDs).
+    ASSERT_EQ(root->value.size(), 52u);
+    const std::vector<uint8_t>& fixed = root->value;
+    EXPECT_EQ(le32(fixed, 0), 0xFEEF04BDu) << "signature";
+    const auto [versionHigh, versionLow] = versionWords(TESSIVAR_PROJECT_VERSION);
+    EXPECT_EQ(le32(fixed, 8), versionHigh) << "file version, major and minor";
+    EXPECT_EQ(le32(fixed, 12), versionLow) << "file version, patch";
+    EXPECT_EQ(le32(fixed, 16), versionHigh) << "product version";
+    EXPECT_EQ(le32(fixed, 20), versionLow);
+    EXPECT_EQ(le32(fixed, 28), 0u) << "no debug, prerelease or patched flag";
+    EXPECT_EQ(le32(fixed, 32), 0x40004u) << "VOS_NT_WINDOWS32";
+    EXPECT_EQ(le32(fixed, 36), 1u) << "VFT_APP";
+
+    const VersionNode* translations =
+        root->child("VarFileInfo") ? root->child("VarFileInfo")->child("Translation") : nullptr;
+    ASSERT_TRUE(translations);
+    ASSERT_EQ(translations->value.size(), 4u) << "one language";
+    char table[9];
+    std::snprintf(table, sizeof table, "%04X%04X", le16(translations->value, 0), le16(translations->value, 2));
+    EXPECT_EQ(std::string(table), "040904B0") << "US English, UTF-16";
+
+    const VersionNode* strings = root->child("StringFileInfo") ? root->child("StringFileInfo")->child(table) : nullptr;
+    ASSERT_TRUE(strings) << "no string table " << table;
+    std::map<std::string, std::string> values;
+    for (const VersionNode& entry : strings->children) values[entry.key] = entry.text;
+    const std::string copyright = copyrightLine();
+    ASSERT_FALSE(copyright.empty()) << "LICENSE has no copyright line";
+    EXPECT_EQ(values, (std::map<std::string, std::string>{
+                          {"FileDescription", "Tessivar angle gauge"},
+                          {"FileVersion", TESSIVAR_PROJECT_VERSION},
+                          {"LegalCopyright", copyright},
+                          {"OriginalFilename", "tessivar.exe"},
+                          {"ProductName", "Tessivar"},
+                          {"ProductVersion", TESSIVAR_PROJECT_VERSION},
+                      }));
 }
 
 // GRPICONDIR (6 bytes) and a 14-byte GRPICONDIRENTRY per image, largest first: a 256 x 256 PNG, then 48, 32

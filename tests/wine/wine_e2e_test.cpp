@@ -1,5 +1,6 @@
-// The x86_64 Windows build under wine64 on a private Xvfb, driven with XTest and judged by its pixels like the
-// Linux build (tests/e2e, the same judgements), and one scripted session on both builds compared pixel for pixel.
+// Both Windows builds under Wine on a private Xvfb (x86_64 by wine64, the shipped i686 one by wine32), driven with
+// XTest and judged by their pixels like the Linux build (tests/e2e, the same judgements), and one scripted session
+// on the Linux build and each Windows build compared pixel for pixel.
 // NOTE: gtest comes before the X11 headers, whose None and Bool macros break its templates.
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include "png_writer.h"
 #include "wine_fixture.h"
 #include "wine_program.h"
+#include "wine_window.h"
 #include "x11_capture.h"
 #include "x11_properties.h"
 #include "x11_windows.h"
@@ -16,6 +18,7 @@
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -28,19 +31,18 @@ namespace {
 
 using namespace gauge;
 
-// A new prefix's wineserver starts its desktop and services first: 1 to 3 s here.
-constexpr double startTimeoutSeconds = 30.0;
 constexpr double frameTimeoutSeconds = 5.0;
-// Without a window manager winex11 waits 2 s for a destroyed window's withdrawal before the process ends.
-constexpr double exitTimeoutSeconds = 10.0;
 // A frame redrawn after the last input event has nothing left to change but the frame rate.
 constexpr auto settleTime = std::chrono::milliseconds(300);
 // 150/255 as the compositing manager reads it: 150 * 0xFFFFFFFF / 255.
 constexpr std::uint32_t opacity150 = 0x96969696u;
 
+// A file name: a parameterised test's name has slashes ("Builds/WineGauge.Name/i686").
 std::string currentTestName() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(info->test_suite_name()) + "." + info->name();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
 }
 
 std::string artifactStem() { return std::string(WINE_ARTIFACT_DIR) + "/failed-" + currentTestName(); }
@@ -53,32 +55,25 @@ void removeFailureArtifacts() {
         if (entry.path().filename().string().rfind(stem, 0) == 0) fs::remove(entry.path(), error);
 }
 
-// Wine without a window manager draws the caption and border itself: the titled top-level X window is that whole
-// frame, and the client area is its one child, the X window GL draws into. None until it exists.
-Window clientOf(Display* display, Window frame) {
-    Window root = None, parent = None;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, frame, &root, &parent, &children, &count)) return None;
-    const Window client = count == 1 ? children[0] : None;
-    if (children) XFree(children);
-    return client;
-}
+// One Windows build and the Wine loader that runs it.
+struct WindowsBuild {
+    std::string name;
+    std::string exe;
+    WineArch arch;
+};
 
-Window waitForClientOf(Display* display, Window frame, double timeoutSeconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
-    for (;;) {
-        const Window client = clientOf(display, frame);
-        if (client != None || std::chrono::steady_clock::now() >= deadline) return client;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
+std::ostream& operator<<(std::ostream& out, const WindowsBuild& build) { return out << build.name; }
 
-class WineGauge : public WineFixture {
+const WindowsBuild windowsBuilds[] = {
+    {"x86_64", TESSIVAR_WINDOWS_EXE, WineArch::x86_64},
+    {"i686", TESSIVAR_WINDOWS_SHIPPED_EXE, WineArch::i686},
+};
+
+class WineGauge : public WineFixture, public ::testing::WithParamInterface<WindowsBuild> {
 protected:
     void SetUp() override {
         removeFailureArtifacts();
-        setUpWine(TESSIVAR_WINDOWS_EXE, TESSIVAR_WINE_PREFIX_SCRIPT);
+        setUpWine(GetParam().exe, TESSIVAR_WINE_PREFIX_SCRIPT);
     }
 
     void TearDown() override {
@@ -95,20 +90,20 @@ protected:
     ::testing::AssertionResult startWine(bool withFace = true) {
         if (!makePrivatePrefix(wine_.basePrefix, prefix(), withFace))
             return ::testing::AssertionFailure() << "could not make a prefix from " << wine_.basePrefix;
-        program_ = WineProgram::launch(wine_, prefix(), TESSIVAR_WINDOWS_EXE, server_->displayName(), scratch_,
-                                       scratch_ + "/wine-output.txt");
-        if (!program_) return ::testing::AssertionFailure() << "could not start wine64";
-        frame_ = waitForWindow(x_->display(), title, startTimeoutSeconds);
+        program_ = WineProgram::launch(wine_, GetParam().arch, prefix(), GetParam().exe, server_->displayName(),
+                                       scratch_, scratch_ + "/wine-output.txt");
+        if (!program_) return ::testing::AssertionFailure() << "could not start Wine";
+        frame_ = waitForWindow(x_->display(), title, wineStartTimeoutSeconds);
         if (!frame_) return ::testing::AssertionFailure() << "no window; wine said: " << program_->process().output();
-        const Window client = waitForClientOf(x_->display(), frame_, startTimeoutSeconds);
+        const Window client = waitForWineClient(x_->display(), frame_, wineStartTimeoutSeconds);
         if (!client) return ::testing::AssertionFailure() << "the window has no client area";
         view_.emplace(*x_, client);
-        if (!view_->waitFor(firstFrameDrawn, startTimeoutSeconds))
+        if (!view_->waitFor(firstFrameDrawn, wineStartTimeoutSeconds))
             return ::testing::AssertionFailure() << "no first frame";
         return ::testing::AssertionSuccess();
     }
 
-    std::optional<int> waitForExit() { return program_->process().waitForExit(exitTimeoutSeconds); }
+    std::optional<int> waitForExit() { return program_->process().waitForExit(wineExitTimeoutSeconds); }
 
     void saveFailureArtifacts() {
         const std::string stem = artifactStem();
@@ -123,7 +118,7 @@ protected:
     std::optional<View> view_;
 };
 
-TEST_F(WineGauge, ClientAreaIs600SquareAtTheRequestedPlaceAndTheWindowCarriesTheOpacity) {
+TEST_P(WineGauge, ClientAreaIs600SquareAtTheRequestedPlaceAndTheWindowCarriesTheOpacity) {
     ASSERT_TRUE(startWine());
     Display* display = x_->display();
     const auto client = windowRect(display, view_->client());
@@ -142,19 +137,19 @@ TEST_F(WineGauge, ClientAreaIs600SquareAtTheRequestedPlaceAndTheWindowCarriesThe
 }
 
 // The face is the prefix's C:\windows\Fonts\arial.ttf: every label is drawn with it.
-TEST_F(WineGauge, StartsWithAllPointsInTheMiddleAndEveryLabelDrawn) {
+TEST_P(WineGauge, StartsWithAllPointsInTheMiddleAndEveryLabelDrawn) {
     ASSERT_TRUE(startWine());
     EXPECT_EQ(startFaults(view_->frame()), "");
 }
 
-TEST_F(WineGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned) {
+TEST_P(WineGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned) {
     ASSERT_TRUE(startWine());
     dragArmUpBaseRight(*x_, view_->client());
     ASSERT_TRUE(view_->waitFor(armUpBaseRightReached, frameTimeoutSeconds));
     EXPECT_EQ(armUpBaseRightFaults(view_->frame()), "");
 }
 
-TEST_F(WineGauge, KeyIHidesAndShowsTheCoordinates) {
+TEST_P(WineGauge, KeyIHidesAndShowsTheCoordinates) {
     ASSERT_TRUE(startWine());
     dragArmUpBaseRight(*x_, view_->client());
     ASSERT_TRUE(view_->waitFor(armUpBaseRightReached, frameTimeoutSeconds));
@@ -169,7 +164,7 @@ TEST_F(WineGauge, KeyIHidesAndShowsTheCoordinates) {
 
 // Windows delivers Alt with a letter as WM_SYSKEYDOWN, which the program leaves to DefWindowProc: only the plain I
 // toggles (as in the Linux build's test of the same name).
-TEST_F(WineGauge, AltIAndAltVDoNothing) {
+TEST_P(WineGauge, AltIAndAltVDoNothing) {
     ASSERT_TRUE(startWine());
     dragArmUpBaseRight(*x_, view_->client());
     ASSERT_TRUE(view_->waitFor(armUpBaseRightReached, frameTimeoutSeconds));
@@ -185,20 +180,20 @@ TEST_F(WineGauge, AltIAndAltVDoNothing) {
     EXPECT_TRUE(view_->waitFor(coordinatesHidden, 0.0)) << "coordinates shown again: Alt+I toggled them";
 }
 
-TEST_F(WineGauge, CtrlXExitsWithStatus0) {
+TEST_P(WineGauge, CtrlXExitsWithStatus0) {
     ASSERT_TRUE(startWine());
     view_->typeKey(XK_x, XK_Control_L);
     EXPECT_EQ(waitForExit(), std::optional(0)) << program_->process().output();
 }
 
 // What a window manager's close box sends.
-TEST_F(WineGauge, DeleteWindowMessageExitsWithStatus0) {
+TEST_P(WineGauge, DeleteWindowMessageExitsWithStatus0) {
     ASSERT_TRUE(startWine());
     ASSERT_TRUE(sendDeleteWindow(x_->display(), frame_));
     EXPECT_EQ(waitForExit(), std::optional(0)) << program_->process().output();
 }
 
-TEST_F(WineGauge, WithoutArialInTheFontsFolderRunsWithoutText) {
+TEST_P(WineGauge, WithoutArialInTheFontsFolderRunsWithoutText) {
     ASSERT_TRUE(startWine(false));
     std::this_thread::sleep_for(settleTime);
     ASSERT_TRUE(view_->capture());
@@ -292,7 +287,7 @@ const std::vector<Step>& session() {
 // Both builds draw through the same Mesa, FreeType and FTGL here, so the only differences allowed are the frame
 // rate's value and the colour key: Wine leaves pure blue on screen where our layer cuts it out of the window.
 // Any other pixel that differs is a fault of one of the two Win32s under the program.
-TEST_F(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
+TEST_P(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
     // Ours runs in a directory where "c:/windows/Fonts/arial.ttf" names the very face file Wine's C: drive has.
     const fs::path ourDirectory = fs::path(scratch_) / "linux";
     fs::create_directories(ourDirectory / "c:/windows/Fonts");
@@ -307,10 +302,10 @@ TEST_F(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
         options.environment["DISPLAY"] = server_->displayName();
         auto ours = ChildProcess::launch(options);
         ASSERT_TRUE(ours);
-        const Window window = waitForWindow(x_->display(), title, startTimeoutSeconds);
+        const Window window = waitForWindow(x_->display(), title, wineStartTimeoutSeconds);
         ASSERT_TRUE(window) << "no window from the Linux build: " << ours->output();
         View view(*x_, window);
-        ASSERT_TRUE(view.waitFor(firstFrameDrawn, startTimeoutSeconds));
+        ASSERT_TRUE(view.waitFor(firstFrameDrawn, wineStartTimeoutSeconds));
         Driver driver{*x_, view, [&](int width, int height) {
                           XResizeWindow(x_->display(), window, width, height);
                           XSync(x_->display(), False);
@@ -345,5 +340,8 @@ TEST_F(WineGauge, SameSessionGivesTheSamePixelsAsTheLinuxBuild) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, WineGauge, ::testing::ValuesIn(windowsBuilds),
+                         [](const ::testing::TestParamInfo<WindowsBuild>& info) { return info.param.name; });
 
 } // namespace

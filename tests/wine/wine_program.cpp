@@ -1,4 +1,4 @@
-// wine64 in private prefixes linked to the cached one.
+// Wine in private prefixes linked to the cached one.
 #include "wine_program.h"
 
 #include <unistd.h>
@@ -13,11 +13,6 @@ namespace {
 constexpr double prefixScriptTimeoutSeconds = 120.0;
 constexpr double serverTimeoutSeconds = 30.0;
 
-std::map<std::string, std::optional<std::string>> wineEnvironment(const std::string& prefix) {
-    // Mono and Gecko are not in the prefix; without the overrides Wine offers to download them.
-    return {{"WINEPREFIX", prefix}, {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
-}
-
 std::string lastLine(const std::string& text) {
     const size_t end = text.find_last_not_of('\n');
     if (end == std::string::npos) return "";
@@ -28,6 +23,17 @@ std::string lastLine(const std::string& text) {
 
 } // namespace
 
+std::map<std::string, std::optional<std::string>> wineEnvironment(const std::string& prefix) {
+    // Mono and Gecko are not in the prefix; without the overrides Wine offers to download them. winemenubuilder
+    // turns the prefix's Start-menu shortcuts into desktop entries and icons under the XDG folders, and runs now and
+    // then despite its override: those folders are the prefix's own, so nothing reaches the user's desktop.
+    return {{"WINEPREFIX", prefix},
+            {"WINEDEBUG", "-all"},
+            {"WINEDLLOVERRIDES", "mscoree,mshtml=,winemenubuilder.exe=d"},
+            {"XDG_DATA_HOME", prefix + "/xdg/data"},
+            {"XDG_CONFIG_HOME", prefix + "/xdg/config"}};
+}
+
 bool windowsTestsRequired() {
     const char* value = std::getenv("TESSIVAR_REQUIRE_WINDOWS");
     return value && *value && std::string(value) != "0";
@@ -35,9 +41,10 @@ bool windowsTestsRequired() {
 
 WineLookup findWine(const std::string& prefixScript) {
     WineSetup setup;
-    if (access(setup.loader.c_str(), X_OK) != 0 || access(setup.server.c_str(), X_OK) != 0)
-        return {std::nullopt,
-                "wine64 is not installed (" + setup.loader + "; bash scripts/wine-prefix.sh installs it)"};
+    for (const std::string& tool : {setup.loader, setup.loader32, setup.server})
+        if (access(tool.c_str(), X_OK) != 0)
+            return {std::nullopt, "Wine is not installed (no " + tool +
+                                      "; bash scripts/wine-prefix.sh installs wine64 and wine32:i386)"};
     if (const char* given = std::getenv("TESSIVAR_WINE_PREFIX"); given && *given) {
         setup.basePrefix = given;
     } else {
@@ -47,6 +54,9 @@ WineLookup findWine(const std::string& prefixScript) {
     }
     if (!fs::is_regular_file(fs::path(setup.basePrefix) / "system.reg"))
         return {std::nullopt, "no Wine prefix at \"" + setup.basePrefix + "\""};
+    if (!fs::is_regular_file(fs::path(setup.basePrefix) / "drive_c/windows/syswow64/kernel32.dll"))
+        return {std::nullopt, "the Wine prefix at \"" + setup.basePrefix +
+                                  "\" has no 32-bit half (made before wine32 was installed?)"};
     return {setup, ""};
 }
 
@@ -82,11 +92,11 @@ bool makePrivatePrefix(const std::string& basePrefix, const std::string& directo
     return !error && fs::exists(prefix / "drive_c/windows/system32") && fs::exists(faceFileOf(directory)) == withFace;
 }
 
-std::unique_ptr<WineProgram> WineProgram::launch(const WineSetup& setup, const std::string& prefix,
+std::unique_ptr<WineProgram> WineProgram::launch(const WineSetup& setup, WineArch arch, const std::string& prefix,
                                                  const std::string& exe, const std::string& display,
                                                  const std::string& workingDirectory, const std::string& outputPath) {
     LaunchOptions options;
-    options.argv = {setup.loader, exe};
+    options.argv = {arch == WineArch::i686 ? setup.loader32 : setup.loader, exe};
     options.environment = wineEnvironment(prefix);
     options.environment["DISPLAY"] = display;
     options.workingDirectory = workingDirectory;
