@@ -27,23 +27,20 @@ void setFillColour(TextLabel& label, const LabelLook& look) {
     label.fillColor[2] = look.blue;
 }
 
+// The face is read once; all six fonts share its bytes.
+void createGaugeLabelsFromFace(AngleGauge& g, const FaceFile& face) {
+    for (const LabelLook& look : kLabels) {
+        TextLabel& label = g.*look.label;
+        label.createFromFace(face, look.size, look.alignment);
+        setFillColour(label, look);
+    }
+}
+
 } // namespace
 
-void createGaugeLabels(AngleGauge& g) {
-    for (const LabelLook& look : kLabels) {
-        TextLabel& label = g.*look.label;
-        label.create(look.size, look.alignment);
-        setFillColour(label, look);
-    }
-}
+void createGaugeLabels(AngleGauge& g) { createGaugeLabelsFromFace(g, readLabelFace()); }
 
-void createGaugeLabelsFromFile(AngleGauge& g, const char* path) {
-    for (const LabelLook& look : kLabels) {
-        TextLabel& label = g.*look.label;
-        label.createFromFile(path, look.size, look.alignment);
-        setFillColour(label, look);
-    }
-}
+void createGaugeLabelsFromFile(AngleGauge& g, const char* path) { createGaugeLabelsFromFace(g, readFaceFile(path)); }
 
 void releaseGaugeLabels(AngleGauge& g) {
     g.coordLabel.release();
