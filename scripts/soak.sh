@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the soak session for longer than CI does: bash scripts/soak.sh [minutes] (default 30).
 # Drags, resizes and key presses go through a private Xvfb; frames must keep coming and, after the first
-# minute, resident memory must not keep rising (segment medians each above the last, 4 MiB in all).
+# minute, resident memory must not keep rising (segment medians each above the last, 16 MiB in all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 minutes=${1:-30}
