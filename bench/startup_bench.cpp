@@ -80,7 +80,7 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    int rounds = 15;
+    int rounds = 21;
     std::string ours = TESSIVAR_EXE;
     std::string plain = PLAIN_GAUGE_EXE;
     std::string before;
