@@ -154,35 +154,19 @@ bool handleEvent(const XEvent& event, Atom deleteWindow) {
     return true;
 }
 
-// The program's three labels (sizes, alignments and colours), made the plain way.
-struct PlainLabel {
-    TextLabel AngleGauge::*label;
-    unsigned size;
-    TextAlign alignment;
-    float red;
-    float green;
-    float blue;
-};
-constexpr PlainLabel kLabels[] = {
-    {&AngleGauge::fpsLabel, 22, AlignLeft, 0.2f, 1.0f, 0.4f},
-    {&AngleGauge::angleLabel, 15, AlignCenter, 1.0f, 1.0f, 1.0f},
-    {&AngleGauge::coordLabel, 14, AlignLeft, 1.0f, 1.0f, 1.0f},
-};
-
+// The program's three labels, made the plain way.
 void createLabels(const char* face) {
-    for (const PlainLabel& look : kLabels) {
+    for (const LabelLook& look : kGaugeLabelLooks) {
         TextLabel& label = gauge.*look.label;
         label.fillFont = new FTPolygonFont(face);
         label.outlineFont = new FTOutlineFont(face);
         if (label.fillFont->Error() || label.outlineFont->Error()) continue;
         label.outlineFont->Outset(0.1f);
-        label.fillFont->FaceSize(look.size, 72);
-        label.outlineFont->FaceSize(look.size, 72);
-        label.faceSize = static_cast<int32_t>(look.size);
+        label.fillFont->FaceSize(static_cast<unsigned>(look.size), 72);
+        label.outlineFont->FaceSize(static_cast<unsigned>(look.size), 72);
+        label.faceSize = look.size;
         label.align = look.alignment;
-        label.fillColor[0] = look.red;
-        label.fillColor[1] = look.green;
-        label.fillColor[2] = look.blue;
+        setFillColour(label, look);
         label.ready = true;
     }
 }

@@ -4,32 +4,17 @@
 
 #include <GL/gl.h>
 
-namespace {
-
-struct LabelLook {
-    TextLabel AngleGauge::*label;
-    int32_t size;
-    TextAlign alignment;
-    float red;
-    float green;
-    float blue;
-};
-
-constexpr LabelLook kLabels[] = {
-    {&AngleGauge::fpsLabel, 22, AlignLeft, 0.2f, 1.0f, 0.4f},
-    {&AngleGauge::angleLabel, 15, AlignCenter, 1.0f, 1.0f, 1.0f},
-    {&AngleGauge::coordLabel, 14, AlignLeft, 1.0f, 1.0f, 1.0f},
-};
-
 void setFillColour(TextLabel& label, const LabelLook& look) {
     label.fillColor[0] = look.red;
     label.fillColor[1] = look.green;
     label.fillColor[2] = look.blue;
 }
 
+namespace {
+
 // The face is read once; all six fonts share its bytes.
 void createGaugeLabelsFromFace(AngleGauge& g, const FaceFile& face) {
-    for (const LabelLook& look : kLabels) {
+    for (const LabelLook& look : kGaugeLabelLooks) {
         TextLabel& label = g.*look.label;
         label.createFromFace(face, look.size, look.alignment);
         setFillColour(label, look);
