@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "offscreen_gl.h"
@@ -111,6 +112,26 @@ TEST(LabelFace, SystemPathThatIsNoRegularFileFallsBackToThePlatformFace) {
         ::testing::ExitedWithCode(0), "");
     std::filesystem::current_path(here);
     std::filesystem::remove_all(scratch);
+}
+
+// A system path that names a file too large to be a face is not read: the platform's face is used.
+TEST(LabelFace, SystemFaceTooLargeToReadFallsBackToThePlatformFace) {
+    if (std::filesystem::exists("c:/windows/Fonts/arial.ttf")) GTEST_SKIP() << "the system face exists here";
+    const std::filesystem::path here = std::filesystem::current_path();
+    const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "tessivar_face_large_cwd";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch / "c:/windows/Fonts");
+    std::filesystem::current_path(scratch);
+    std::ofstream("c:/windows/Fonts/arial.ttf").close();
+    std::filesystem::resize_file("c:/windows/Fonts/arial.ttf", kMaxFaceFileBytes + 1); // sparse
+    testFallbackFace = kTestFace;
+    TextLabel label;
+    label.create(15, AlignCenter);
+    std::filesystem::current_path(here);
+    std::filesystem::remove_all(scratch);
+    EXPECT_TRUE(label.ready);
+    EXPECT_EQ(label.face->size(), std::filesystem::file_size(kTestFace));
+    label.release();
 }
 
 TEST(LabelFace, LoadedFaceTakesSizeAlignmentAndClearsTheStyle) {
