@@ -81,7 +81,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     UpdateWindow(window);
     accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCE(IDR_ACCELERATORS));
     // The first frame comes before anything that can wait; messages queued meanwhile are handled next.
-    awaitGaugeLabels();
     renderFrame(gauge);
     loadGlExtensions();
 

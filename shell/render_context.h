@@ -4,10 +4,6 @@
 
 #include "win32_api.h"
 
-// Waits until the gauge's labels, loading since its construction, are ready to print; at once after the
-// first call. Called before the first frame and before the labels are released.
-void awaitGaugeLabels();
-
 // Runs once from WM_CREATE; a failure shows a message box and exits with status 1.
 void setupRenderContext(HWND window);
 
