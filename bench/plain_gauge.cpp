@@ -1,9 +1,12 @@
 // plain_gauge: the gauge's frame drawn by our own render code in a bare Xlib + GLX program, with
-// none of the Win32 layer: no colour key, no message queue, no opacity. It is the yardstick that
-// translucency_bench measures the program against, so it does exactly what the program's frame
-// needs and nothing more. Escape or closing the window quits; V switches vertical sync (paced by a
-// sleep where GLX lists no swap control).
+// none of the Win32 layer: no colour key, no message queue, no opacity, no GLEW. It is the yardstick
+// that translucency_bench and startup_bench measure the program against, so it does exactly what the
+// program's frame needs and nothing more: its six fonts are made by FTGL straight from the face's
+// path (plain_gauge [face-file]; fontconfig's usual match for Arial when none is given), without the
+// program's label set-up or fontconfig. Escape or closing the window quits; V switches vertical sync
+// (paced by a sleep where GLX lists no swap control).
 
+#include <FTGL/ftgl.h>
 #include <GL/gl.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
@@ -31,6 +34,7 @@ constexpr int kSize = 600;
 constexpr int kPosition = 50; // where the program places its window too
 constexpr char kTitle[] = "Tessivar plain yardstick";
 constexpr unsigned kVirtualKeyV = 0x56;
+constexpr char kDefaultFace[] = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
 
 Display* display = nullptr;
 GLXWindow drawable = 0;
@@ -150,9 +154,22 @@ bool handleEvent(const XEvent& event, Atom deleteWindow) {
     return true;
 }
 
-} // namespace
-
-namespace {
+// The program's three labels, made the plain way.
+void createLabels(const char* face) {
+    for (const LabelLook& look : kGaugeLabelLooks) {
+        TextLabel& label = gauge.*look.label;
+        label.fillFont = new FTPolygonFont(face);
+        label.outlineFont = new FTOutlineFont(face);
+        if (label.fillFont->Error() || label.outlineFont->Error()) continue;
+        label.outlineFont->Outset(0.1f);
+        label.fillFont->FaceSize(static_cast<unsigned>(look.size), 72);
+        label.outlineFont->FaceSize(static_cast<unsigned>(look.size), 72);
+        label.faceSize = look.size;
+        label.align = look.alignment;
+        setFillColour(label, look);
+        label.ready = true;
+    }
+}
 
 long long monotonicNs() {
     timespec now = {};
@@ -183,9 +200,13 @@ void swapFrameBuffers(HDC) {
     glXSwapBuffers(display, drawable);
 }
 
-int main() {
+// The render code's label loader is never called here: the labels above are made without it.
+const char* fallbackFaceFile() { return nullptr; }
+int openFaceForReading(const char*) { return -1; }
+
+int main(int argc, char** argv) {
     // Labels and pulse before the window, in the order the program's application object has them.
-    createGaugeLabels(gauge);
+    createLabels(argc > 1 ? argv[1] : kDefaultFace);
     std::thread(pulseMain, &gauge).detach(); // runs until the process ends, as in the program
 
     display = XOpenDisplay(nullptr);
@@ -227,8 +248,6 @@ int main() {
     glXDestroyWindow(display, drawable);
     XDestroyWindow(display, window);
     XCloseDisplay(display);
-    gauge.coordLabel.release();
-    gauge.angleLabel.release();
-    gauge.fpsLabel.release();
+    releaseGaugeLabels(gauge);
     return 0;
 }

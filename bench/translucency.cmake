@@ -3,10 +3,9 @@ find_package(OpenGL REQUIRED COMPONENTS GLX)
 find_package(X11 REQUIRED)
 find_package(Threads REQUIRED)
 
-# The gauge's frame on bare Xlib + GLX: our render code without the Win32 layer.
+# The gauge's frame on bare Xlib + GLX: our render code without the Win32 layer, fontconfig or GLEW.
 add_executable(plain_gauge ${CMAKE_CURRENT_LIST_DIR}/plain_gauge.cpp)
-target_link_libraries(plain_gauge PRIVATE tessivar_gauge tessivar_x11_fonts tessivar_x11_logic OpenGL::GLX X11::X11
-                                          Threads::Threads)
+target_link_libraries(plain_gauge PRIVATE tessivar_gauge tessivar_x11_logic OpenGL::GLX X11::X11 Threads::Threads)
 
 # The benchmark: both programs on one private Xvfb, frames counted from XDamage reports.
 add_library(translucency_bench_parts STATIC

@@ -4,46 +4,28 @@
 
 #include <GL/gl.h>
 
-namespace {
-
-struct LabelLook {
-    TextLabel AngleGauge::*label;
-    int32_t size;
-    TextAlign alignment;
-    float red;
-    float green;
-    float blue;
-};
-
-constexpr LabelLook kLabels[] = {
-    {&AngleGauge::fpsLabel, 22, AlignLeft, 0.2f, 1.0f, 0.4f},
-    {&AngleGauge::angleLabel, 15, AlignCenter, 1.0f, 1.0f, 1.0f},
-    {&AngleGauge::coordLabel, 14, AlignLeft, 1.0f, 1.0f, 1.0f},
-};
-
 void setFillColour(TextLabel& label, const LabelLook& look) {
     label.fillColor[0] = look.red;
     label.fillColor[1] = look.green;
     label.fillColor[2] = look.blue;
 }
 
+namespace {
+
+// The face is read once; all six fonts share its bytes.
+void createGaugeLabelsFromFace(AngleGauge& g, const FaceFile& face) {
+    for (const LabelLook& look : kGaugeLabelLooks) {
+        TextLabel& label = g.*look.label;
+        label.createFromFace(face, look.size, look.alignment);
+        setFillColour(label, look);
+    }
+}
+
 } // namespace
 
-void createGaugeLabels(AngleGauge& g) {
-    for (const LabelLook& look : kLabels) {
-        TextLabel& label = g.*look.label;
-        label.create(look.size, look.alignment);
-        setFillColour(label, look);
-    }
-}
+void createGaugeLabels(AngleGauge& g) { createGaugeLabelsFromFace(g, readLabelFace()); }
 
-void createGaugeLabelsFromFile(AngleGauge& g, const char* path) {
-    for (const LabelLook& look : kLabels) {
-        TextLabel& label = g.*look.label;
-        label.createFromFile(path, look.size, look.alignment);
-        setFillColour(label, look);
-    }
-}
+void createGaugeLabelsFromFile(AngleGauge& g, const char* path) { createGaugeLabelsFromFace(g, readFaceFile(path)); }
 
 void releaseGaugeLabels(AngleGauge& g) {
     g.coordLabel.release();

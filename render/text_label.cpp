@@ -5,8 +5,6 @@
 #include <FTGL/ftgl.h>
 #include <GL/gl.h>
 
-#include <sys/stat.h>
-
 #include <cstdarg>
 #include <cstdio>
 
@@ -16,22 +14,6 @@ namespace {
 
 constexpr char kSystemFaceFile[] = "c:/windows/Fonts/arial.ttf";
 constexpr unsigned kFaceResolution = 72;
-
-// What a face path names. NOTE: a plain stat: std::filesystem would add most of a megabyte to a
-// statically linked executable.
-enum class PathKind { Missing, RegularFile, Other };
-
-PathKind pathKind(const char* path) {
-    struct stat status;
-    if (stat(path, &status) != 0) return PathKind::Missing;
-    return S_ISREG(status.st_mode) ? PathKind::RegularFile : PathKind::Other;
-}
-
-// NOTE: on Linux the system path is relative to the working directory, so the directory the user
-// starts in decides what it names; only a regular file there is taken for the face.
-const char* faceFile() {
-    return pathKind(kSystemFaceFile) == PathKind::RegularFile ? kSystemFaceFile : fallbackFaceFile();
-}
 
 // Longer output is cut to 99 characters.
 void vformatLabelText(char (&text)[kLabelTextSize], const char* format, va_list args) {
@@ -77,16 +59,28 @@ LabelOrigin labelOrigin(int32_t align, float x, float y, float w, float h) {
     }
 }
 
-void TextLabel::create(int32_t size, TextAlign alignment) { createFromFile(faceFile(), size, alignment); }
+// NOTE: on Linux the system path is relative to the working directory, so the directory the user
+// starts in decides what it names; only a regular file there that reads whole is taken for the face.
+FaceFile readLabelFace() {
+    FaceFile system = readFaceFile(kSystemFaceFile);
+    return system.outcome == FaceRead::Read ? system : readFaceFile(fallbackFaceFile());
+}
 
-// A font that fails to load stays owned until release; the label stays not ready.
-// Only regular files are opened: opening a FIFO would wait for a writer for ever, before any window
-// exists. A missing file goes to FTGL, which reports it as a face that failed to load.
+void TextLabel::create(int32_t size, TextAlign alignment) { createFromFace(readLabelFace(), size, alignment); }
+
 void TextLabel::createFromFile(const char* path, int32_t size, TextAlign alignment) {
-    if (!path || pathKind(path) == PathKind::Other) return;
-    fillFont = new FTPolygonFont(path);
+    createFromFace(readFaceFile(path), size, alignment);
+}
+
+// A font that fails to load stays owned until release; the label stays not ready. A path that names
+// no regular file, or no path, gives no fonts at all; any other failed read gives FreeType no bytes,
+// which it reports as a face that failed to load.
+void TextLabel::createFromFace(const FaceFile& file, int32_t size, TextAlign alignment) {
+    if (file.outcome == FaceRead::NoPath || file.outcome == FaceRead::NotRegularFile) return;
+    face = file.bytes;
+    fillFont = new FTPolygonFont(face->data(), face->size());
     if (fillFont->Error()) return;
-    outlineFont = new FTOutlineFont(path);
+    outlineFont = new FTOutlineFont(face->data(), face->size());
     if (outlineFont->Error()) return;
     style = 0;
     fillFont->Outset(0.0f);
@@ -142,5 +136,6 @@ void TextLabel::release() {
         delete outlineFont;
         outlineFont = nullptr;
     }
+    face.reset();  // after the fonts, which read from it until deleted
     ready = false; // a print after release must not reach the deleted fonts
 }

@@ -3,6 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+
+#include "face_file.h"
 
 class FTPolygonFont;
 class FTOutlineFont;
@@ -31,14 +34,22 @@ struct TextLabel {
     float outlineColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     bool drawBox = false;
     bool textFirst = false;
+    // The face's bytes, which both fonts read their glyphs from as they first draw them: held as long
+    // as the fonts, and shared with every other label made from the same read.
+    std::shared_ptr<const FaceBytes> face;
 
     // Loads the system face, or the platform's fallback face where the system has none.
     void create(int32_t size, TextAlign alignment);
     // Loads the face file at path; a face that fails to load leaves the label silent.
     void createFromFile(const char* path, int32_t size, TextAlign alignment);
+    // Makes both fonts from a face already read; a face that fails to load leaves the label silent.
+    void createFromFace(const FaceFile& file, int32_t size, TextAlign alignment);
     void print(float x, float y, const char* format, ...) __attribute__((format(printf, 4, 5)));
     void release();
 };
+
+// The system face "c:/windows/Fonts/arial.ttf" where it can be read, otherwise the platform's fallback.
+FaceFile readLabelFace();
 
 // Where a label's text origin goes for an anchor and a text of width w and height h.
 struct LabelOrigin {

@@ -80,6 +80,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCE(IDR_ACCELERATORS));
+    // The first frame comes before anything that can wait; messages queued meanwhile are handled next.
+    renderFrame(gauge);
+    loadGlExtensions();
 
     MSG msg;
     for (;;) {

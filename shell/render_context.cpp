@@ -68,12 +68,14 @@ void realizePalette() {
 void setupRenderContext(HWND window) {
     gauge.window = window;
     createContext(window);
-    glewInit(); // only extension entry points; the fixed pipeline needs none of them
     setFixedGlState();
     swapIntervalProc = lookUpSwapInterval();
     // NOTE: drivers without swap control (Mesa under Xvfb) give no function; frames are then unpaced.
     if (swapIntervalProc) swapIntervalProc(1);
 }
+
+// Only extension entry points: the fixed pipeline of the frames needs none of them.
+void loadGlExtensions() { glewInit(); }
 
 HPALETTE createPalette(HDC dc) {
     PIXELFORMATDESCRIPTOR format = {};

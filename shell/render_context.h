@@ -7,6 +7,9 @@
 // Runs once from WM_CREATE; a failure shows a message box and exits with status 1.
 void setupRenderContext(HWND window);
 
+// GLEW's entry points for the current context; after the first frame, which needs none of them.
+void loadGlExtensions();
+
 // A logical palette for palette-based formats; null on true-colour displays.
 HPALETTE createPalette(HDC dc);
 

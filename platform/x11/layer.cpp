@@ -8,18 +8,32 @@
 
 namespace {
 
+// One round trip for all of them (XInternAtom makes one each). Should the request fail, each atom
+// is None, as each XInternAtom would have given.
 LayerAtoms internAtoms(Display* display) {
     LayerAtoms atoms;
-    atoms.wmProtocols = XInternAtom(display, "WM_PROTOCOLS", False);
-    atoms.wmDeleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    atoms.netWmPing = XInternAtom(display, "_NET_WM_PING", False);
-    atoms.netWmName = XInternAtom(display, "_NET_WM_NAME", False);
-    atoms.netWmIcon = XInternAtom(display, "_NET_WM_ICON", False);
-    atoms.netWmPid = XInternAtom(display, "_NET_WM_PID", False);
-    atoms.netWmWindowOpacity = XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False);
-    atoms.netWmWindowType = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
-    atoms.netWmWindowTypeDialog = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
-    atoms.utf8String = XInternAtom(display, "UTF8_STRING", False);
+    struct Name {
+        Atom LayerAtoms::*atom;
+        const char* name;
+    };
+    static const Name kNames[] = {
+        {&LayerAtoms::wmProtocols, "WM_PROTOCOLS"},
+        {&LayerAtoms::wmDeleteWindow, "WM_DELETE_WINDOW"},
+        {&LayerAtoms::netWmPing, "_NET_WM_PING"},
+        {&LayerAtoms::netWmName, "_NET_WM_NAME"},
+        {&LayerAtoms::netWmIcon, "_NET_WM_ICON"},
+        {&LayerAtoms::netWmPid, "_NET_WM_PID"},
+        {&LayerAtoms::netWmWindowOpacity, "_NET_WM_WINDOW_OPACITY"},
+        {&LayerAtoms::netWmWindowType, "_NET_WM_WINDOW_TYPE"},
+        {&LayerAtoms::netWmWindowTypeDialog, "_NET_WM_WINDOW_TYPE_DIALOG"},
+        {&LayerAtoms::utf8String, "UTF8_STRING"},
+    };
+    constexpr int kCount = static_cast<int>(sizeof kNames / sizeof kNames[0]);
+    char* names[kCount];
+    Atom values[kCount] = {};
+    for (int i = 0; i < kCount; ++i) names[i] = const_cast<char*>(kNames[i].name);
+    XInternAtoms(display, names, kCount, False, values);
+    for (int i = 0; i < kCount; ++i) atoms.*kNames[i].atom = values[i];
     return atoms;
 }
 

@@ -268,6 +268,9 @@ bool noteKeymapChange(XEvent& event);
 void setClientSize(HWND__* window, int width, int height);
 // Window-manager properties of a new window: names, class, icon, protocols, pid, machine, position.
 void setWindowProperties(Display* display, const HWND__& window, HICON icon, int x, int y);
+// What ties any other window of ours (the message box) to this process as it ties the main window:
+// WM_CLASS, WM_CLIENT_MACHINE and _NET_WM_PID.
+void setProcessIdentity(Display* display, Window xwindow);
 // Sets or removes _NET_WM_WINDOW_OPACITY to match the window's layered attributes; false when the
 // server refused (the X window is gone).
 bool applyOpacity(Display* display, const HWND__& window);

@@ -10,14 +10,18 @@
 #include "x_session.h"
 #include "xvfb_server.h"
 
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -293,6 +297,13 @@ TEST_F(GaugeTest, WithoutGlxShowsThePixelFormatMessageBoxAndExits1) {
     ASSERT_NE(box, static_cast<Window>(None)) << "no message box; program said: " << gauge_->output();
     EXPECT_EQ(parentOf(x_->display(), box), DefaultRootWindow(x_->display())) << "not a top-level window";
     EXPECT_TRUE(gauge_->running()) << "ended before the box was dismissed";
+    // Tied to the program as its main window is, so a window manager can group and kill them together.
+    EXPECT_EQ(textProperty(x_->display(), box, "WM_CLASS"), std::string("tessivar\0Tessivar\0", 18));
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    EXPECT_EQ(textProperty(x_->display(), box, "WM_CLIENT_MACHINE"), std::string(host));
+    EXPECT_EQ(property32(x_->display(), box, "_NET_WM_PID", XA_CARDINAL),
+              std::vector<std::uint32_t>{static_cast<std::uint32_t>(gauge_->pid())});
     if (auto image = x_->captureWindow(box)) lastFrame_ = *image;
 
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "offscreen_gl.h"
@@ -23,6 +24,28 @@ LitArea inkNear(TextLabel& label, float x, float y, const char* text) {
     const int cy = static_cast<int>(y);
     return findPixels(frame, {std::max(cx - 150, 0), cy - 40, std::min(cx + 150, kFrameSize - 1), cy + 40}, isBright);
 }
+
+constexpr char kSystemFace[] = "c:/windows/Fonts/arial.ttf";
+
+// A working directory of the test's own holding an empty "c:/windows/Fonts", where the system face's
+// relative path leads; the old working directory is back when it goes.
+class FontsFolderDirectory {
+public:
+    explicit FontsFolderDirectory(const char* name)
+        : here_(std::filesystem::current_path()), scratch_(std::filesystem::temp_directory_path() / name) {
+        std::filesystem::remove_all(scratch_);
+        std::filesystem::create_directories(scratch_ / "c:/windows/Fonts");
+        std::filesystem::current_path(scratch_);
+    }
+    ~FontsFolderDirectory() {
+        std::filesystem::current_path(here_);
+        std::filesystem::remove_all(scratch_);
+    }
+
+private:
+    std::filesystem::path here_;
+    std::filesystem::path scratch_;
+};
 
 } // namespace
 
@@ -93,13 +116,9 @@ TEST(LabelFace, PathsThatAreNoRegularFileLeaveTheLabelSilentAtOnce) {
 
 // Where the system path names no regular file, the platform's face is used instead.
 TEST(LabelFace, SystemPathThatIsNoRegularFileFallsBackToThePlatformFace) {
-    if (std::filesystem::exists("c:/windows/Fonts/arial.ttf")) GTEST_SKIP() << "the system face exists here";
-    const std::filesystem::path here = std::filesystem::current_path();
-    const std::filesystem::path scratch = std::filesystem::temp_directory_path() / "tessivar_face_cwd";
-    std::filesystem::remove_all(scratch);
-    std::filesystem::create_directories(scratch / "c:/windows/Fonts");
-    ASSERT_EQ(mkfifo((scratch / "c:/windows/Fonts/arial.ttf").c_str(), 0600), 0);
-    std::filesystem::current_path(scratch);
+    if (std::filesystem::exists(kSystemFace)) GTEST_SKIP() << "the system face exists here";
+    const FontsFolderDirectory directory("tessivar_face_cwd");
+    ASSERT_EQ(mkfifo(kSystemFace, 0600), 0);
     EXPECT_EXIT(
         {
             alarm(5);
@@ -109,8 +128,22 @@ TEST(LabelFace, SystemPathThatIsNoRegularFileFallsBackToThePlatformFace) {
             _exit(label.ready ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
-    std::filesystem::current_path(here);
-    std::filesystem::remove_all(scratch);
+}
+
+// A system path that names a file too large to be a face is not read: the platform's face is used.
+TEST(LabelFace, SystemFaceTooLargeToReadFallsBackToThePlatformFace) {
+    if (std::filesystem::exists(kSystemFace)) GTEST_SKIP() << "the system face exists here";
+    TextLabel label;
+    {
+        const FontsFolderDirectory directory("tessivar_face_large_cwd");
+        std::ofstream(kSystemFace).close();
+        std::filesystem::resize_file(kSystemFace, kMaxFaceFileBytes + 1); // sparse
+        testFallbackFace = kTestFace;
+        label.create(15, AlignCenter);
+    }
+    EXPECT_TRUE(label.ready);
+    EXPECT_EQ(label.face->size(), std::filesystem::file_size(kTestFace));
+    label.release();
 }
 
 TEST(LabelFace, LoadedFaceTakesSizeAlignmentAndClearsTheStyle) {

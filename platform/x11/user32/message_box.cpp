@@ -66,6 +66,7 @@ Window createBoxWindow(Display* display, HWND owner, const char* caption, const 
                                               0, BlackPixel(display, screen), WhitePixel(display, screen));
     XSelectInput(display, window, ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask);
     XStoreName(display, window, caption);
+    setProcessIdentity(display, window);
     const LayerAtoms& atoms = layer().atoms;
     XChangeProperty(display, window, atoms.netWmName, atoms.utf8String, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(caption), static_cast<int>(std::string(caption).size()));

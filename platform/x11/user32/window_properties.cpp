@@ -9,6 +9,21 @@
 
 namespace {
 
+// WM_CLASS, WM_CLIENT_MACHINE and WM_LOCALE_NAME, with the names and hints given (null: left unset).
+void setWmProperties(Display* display, Window xwindow, XTextProperty* name, XSizeHints* sizeHints, XWMHints* wmHints) {
+    XClassHint* classHint = XAllocClassHint();
+    classHint->res_name = const_cast<char*>("tessivar");
+    classHint->res_class = const_cast<char*>("Tessivar");
+    XSetWMProperties(display, xwindow, name, name, nullptr, 0, sizeHints, wmHints, classHint);
+    XFree(classHint);
+}
+
+void setPid(Display* display, Window xwindow) {
+    const unsigned long pid = static_cast<unsigned long>(getpid());
+    XChangeProperty(display, xwindow, layer().atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pid), 1);
+}
+
 void setNames(Display* display, Window xwindow, const std::string& caption, int x, int y) {
     XTextProperty name = {};
     char* names[] = {const_cast<char*>(caption.c_str())};
@@ -22,13 +37,8 @@ void setNames(Display* display, Window xwindow, const std::string& caption, int 
     wmHints->flags = InputHint | StateHint;
     wmHints->input = True;
     wmHints->initial_state = NormalState;
-    XClassHint* classHint = XAllocClassHint();
-    classHint->res_name = const_cast<char*>("tessivar");
-    classHint->res_class = const_cast<char*>("Tessivar");
 
-    // Also sets WM_ICON_NAME, WM_CLIENT_MACHINE and WM_LOCALE_NAME.
-    XSetWMProperties(display, xwindow, &name, &name, nullptr, 0, sizeHints, wmHints, classHint);
-    XFree(classHint);
+    setWmProperties(display, xwindow, &name, sizeHints, wmHints); // WM_NAME and WM_ICON_NAME too
     XFree(wmHints);
     XFree(sizeHints);
     XFree(name.value);
@@ -48,9 +58,7 @@ void setIcon(Display* display, Window xwindow, HICON icon) {
 void setProtocolsAndPid(Display* display, Window xwindow) {
     Atom protocols[] = {layer().atoms.wmDeleteWindow, layer().atoms.netWmPing};
     XSetWMProtocols(display, xwindow, protocols, 2);
-    const unsigned long pid = static_cast<unsigned long>(getpid());
-    XChangeProperty(display, xwindow, layer().atoms.netWmPid, XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pid), 1);
+    setPid(display, xwindow);
 }
 
 } // namespace
@@ -59,4 +67,9 @@ void setWindowProperties(Display* display, const HWND__& window, HICON icon, int
     setNames(display, window.xwindow, window.caption, x, y);
     setIcon(display, window.xwindow, icon);
     setProtocolsAndPid(display, window.xwindow);
+}
+
+void setProcessIdentity(Display* display, Window xwindow) {
+    setWmProperties(display, xwindow, nullptr, nullptr, nullptr);
+    setPid(display, xwindow);
 }
