@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Tessivar for Linux and Windows and runs every test: the Linux build's tests, which also check the
 # Windows executables and run the x86_64 one under Wine (here a missing Windows build or Wine fails instead
-# of skipping), then the sanitizer builds and a short fuzzing run. All three run; any failure fails the whole.
+# of skipping), then the Debian package (built, checked by lintian, installed, run and purged), the sanitizer
+# builds and a short fuzzing run. All of them run; any failure fails the whole.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -13,6 +14,7 @@ export TESSIVAR_REQUIRE_WINDOWS=1
 bash scripts/build.sh
 status=0
 ctest --test-dir build --output-on-failure -j "$(nproc)" || status=1
+bash tests/packaging/package_test.sh || status=1
 bash scripts/sanitize.sh || status=1
 bash scripts/fuzz.sh 20 || status=1
 exit $status
