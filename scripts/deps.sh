@@ -14,13 +14,13 @@ run_set=(
     librsvg2-bin icoutils
     xvfb xauth x11-utils xdotool
 )
-# Building the Debian package, checking it with lintian and installing it.
-package_set=(dpkg-dev debhelper lintian fakeroot)
+# Building the Debian package, checking it (lintian) and checking it installed (package_test.sh).
+package_set=(dpkg-dev debhelper lintian desktop-file-utils man-db)
 # The tests, the sanitizer and fuzzing builds.
 test_set=(
     libxtst-dev libxdamage-dev libgtest-dev binutils-mingw-w64-i686
     xfonts-base x11-xkb-utils xkb-data
-    desktop-file-utils appstream man-db groff-base file python3-pyqt5.qtsvg
+    appstream groff-base file python3-pyqt5.qtsvg
     clang-14 libclang-rt-14-dev llvm-14
     openbox xfwm4 dbus xcompmgr
 )
