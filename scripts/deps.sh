@@ -1,19 +1,36 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Tessivar need; idempotent.
-# With arguments it installs those packages instead (the Windows scripts name their own).
+# Installs the Debian packages Tessivar needs; idempotent.
+#   deps.sh            everything: building, running, testing (sanitizers, fuzzing) and packaging
+#   deps.sh --run      only building and running the program, and run.sh's screenshot on Xvfb
+#   deps.sh --package  only building the Debian package and checking it (build-deb.sh, package_test.sh)
+#   deps.sh <pkg>...   those packages instead (the Windows scripts name their own)
 set -euo pipefail
 
-packages=("$@")
-[ ${#packages[@]} -gt 0 ] || packages=(
+# Building the program and its tools, and running it (on a virtual display when there is none).
+run_set=(
     cmake g++ make pkg-config
-    libx11-dev libxext-dev libxtst-dev libxdamage-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
-    libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation
-    libgtest-dev zlib1g-dev libpng-dev binutils-mingw-w64-i686
-    xvfb xauth xfonts-base x11-utils xdotool x11-xkb-utils xkb-data
-    librsvg2-bin icoutils desktop-file-utils appstream man-db groff-base file unzip
-    clang-14 libclang-rt-14-dev llvm-14
-    libxrandr-dev openbox xfwm4 dbus xcompmgr
+    libx11-dev libxext-dev libxrandr-dev libgl-dev libegl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
+    libglew-dev libftgl-dev libfreetype-dev libfontconfig-dev fonts-liberation zlib1g-dev libpng-dev
+    librsvg2-bin icoutils
+    xvfb xauth x11-utils xdotool
 )
+# Building the Debian package, checking it (lintian) and checking it installed (package_test.sh).
+package_set=(dpkg-dev debhelper lintian desktop-file-utils man-db)
+# The tests, the sanitizer and fuzzing builds.
+test_set=(
+    libxtst-dev libxdamage-dev libgtest-dev binutils-mingw-w64-i686
+    xfonts-base x11-xkb-utils xkb-data
+    appstream groff-base file unzip python3-pyqt5.qtsvg
+    clang-14 libclang-rt-14-dev llvm-14
+    openbox xfwm4 dbus xcompmgr
+)
+
+case "${1:-}" in
+    --run) packages=("${run_set[@]}") ;;
+    --package) packages=("${run_set[@]}" "${package_set[@]}") ;;
+    "") packages=("${run_set[@]}" "${package_set[@]}" "${test_set[@]}") ;;
+    *) packages=("$@") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -33,7 +33,14 @@ if [ "${1:-}" = --on-virtual-display ]; then
     exit 0
 fi
 
-bash scripts/build.sh >/dev/null
+# Only what building and running needs: no test tools, no GoogleTest, no clang. A first build/ gets the
+# program and x11probe (for the screenshot) alone; one made by build.sh or test.sh keeps its options.
+bash scripts/deps.sh --run
+if [ ! -f build/CMakeCache.txt ]; then
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVAR_BUILD_TESTS=OFF -DTESSIVAR_BUILD_TOOLS=ON \
+        -DTESSIVAR_BUILD_BENCHMARKS=OFF >/dev/null
+fi
+cmake --build build -j "$(nproc)" --target tessivar x11probe >/dev/null
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     exec build/tessivar
