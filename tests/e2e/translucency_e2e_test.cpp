@@ -137,12 +137,8 @@ protected:
         ASSERT_TRUE(helpers_.back());
     }
 
-    // perPixel: asks the layer for per-pixel alpha under any compositor, as it does by itself under
-    // Xwayland; otherwise X compositors blend by the opacity hint.
-    ChildProcess* startProgram(const std::string& path, bool perPixel = false) {
-        std::map<std::string, std::optional<std::string>> environment;
-        environment["TESSIVAR_PER_PIXEL_ALPHA"] = perPixel ? std::optional<std::string>("1") : std::nullopt;
-        programs_.push_back(launch({path}, "program" + std::to_string(programs_.size()) + ".txt", environment));
+    ChildProcess* startProgram(const std::string& path) {
+        programs_.push_back(launch({path}, "program" + std::to_string(programs_.size()) + ".txt"));
         return programs_.back().get();
     }
 
@@ -412,44 +408,51 @@ TEST_F(UnderXcompmgr, TheScreenShowsTheGaugeAt150Over255OverTheBackground) {
         EXPECT_TRUE(near(onScreen(300, 300), blend(raw.at(300, 300), background), how)) << "vertex marker";
     };
 
-    // A compositor starting later blends the running gauge by its opacity hint.
+    // A compositor starting later blends the running gauge by its own alpha once the layer has seen it
+    // (within a second; until then the hint blends by the frame's own alpha), and the hint goes.
     ASSERT_NO_FATAL_FAILURE(startCompositor());
-    const Rgb blendedBlack = blend({0, 0, 0}, background);
-    ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 150, 50 + 450), blendedBlack, ""); }, startSeconds))
+    const Rgb blendedRay = blend(raw.at(points.x, points.y), background);
+    ASSERT_TRUE(waitUntil(
+        [&] { return near(screenPixel(50 + points.x, 50 + gaugeSide - 1 - points.y), blendedRay, ""); }, startSeconds))
         << "the compositor never blended the running gauge";
     checkBlend("gauge started before the compositor");
+    EXPECT_TRUE(waitUntil([&] { return !hasProperty(display(), window, "_NET_WM_WINDOW_OPACITY"); }, 2.0))
+        << "the hint and the window's own alpha together would blend twice";
     ASSERT_TRUE(sendDeleteWindow(display(), window));
     ASSERT_EQ(first->waitForExit(exitSeconds), std::optional(0));
 
-    // Gauges started under the compositor: by the hint, and by their own per-pixel alpha.
-    for (bool perPixel : {false, true}) {
-        ChildProcess* later = startProgram(TESSIVAR_BINARY, perPixel);
-        window = waitForTitle(gaugeTitle);
-        ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
-        XWindowAttributes attributes = {};
-        ASSERT_TRUE(XGetWindowAttributes(display(), window, &attributes));
-        EXPECT_EQ(attributes.depth, perPixel ? 32 : 24);
-        const Rgb blendedYellow = blend(raw.at(300, 300), background);
-        ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 300, 50 + 299), blendedYellow, ""); }, startSeconds))
-            << "no blended frame from the gauge started under the compositor";
-        EXPECT_EQ(hasProperty(display(), window, "_NET_WM_WINDOW_OPACITY"), !perPixel)
-            << "the hint and per-pixel alpha together would blend twice";
-        checkBlend(perPixel ? "per-pixel alpha" : "gauge started under the compositor");
-        EXPECT_EQ(output(later).find(noCompositorLine), std::string::npos) << output(later);
-        ASSERT_TRUE(sendDeleteWindow(display(), window));
-        ASSERT_EQ(later->waitForExit(exitSeconds), std::optional(0));
-        ASSERT_TRUE(waitUntil([&] { return waitForWindow(display(), gaugeTitle, 0.0) == None; }, exitSeconds));
-    }
+    // A gauge started under the compositor: its own per-pixel alpha from the first frame.
+    ChildProcess* later = startProgram(TESSIVAR_BINARY);
+    window = waitForTitle(gaugeTitle);
+    ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
+    const Rgb blendedYellow = blend(raw.at(300, 300), background);
+    ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 300, 50 + 299), blendedYellow, ""); }, startSeconds))
+        << "no blended frame from the gauge started under the compositor";
+    EXPECT_FALSE(hasProperty(display(), window, "_NET_WM_WINDOW_OPACITY"))
+        << "the hint and the window's own alpha together would blend twice";
+    checkBlend("gauge started under the compositor");
+    EXPECT_EQ(output(later).find(noCompositorLine), std::string::npos) << output(later);
 }
 
-// Key pixels show what is behind and pass clicks to it; the rest is blended and takes clicks. Cut out
-// of the shapes (the opacity by the hint), and as alpha 0 with per-pixel alpha.
+// A layered window is made on a 32-bit visual with or without a compositor, so one that starts later
+// can blend it by its own alpha; a window manager frames it like any other.
+TEST_F(UnderOpenbox, TheGaugesWindowHasA32BitVisualWithoutACompositor) {
+    startProgram(TESSIVAR_BINARY);
+    const Window window = waitForTitle(gaugeTitle);
+    ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
+    XWindowAttributes attributes = {};
+    ASSERT_TRUE(XGetWindowAttributes(display(), window, &attributes));
+    EXPECT_EQ(attributes.depth, 32);
+    EXPECT_TRUE(framed(waitForFrame(window)));
+}
+
+// Key pixels show what is behind and pass clicks to it; the rest is blended and takes clicks. Alpha 0
+// in the window's own alpha and cut out of the input shape only: no bounding shape under a compositor.
 TEST_F(UnderXcompmgr, KeyPixelsShowAndPassClicksToWhatIsBehind) {
     ASSERT_NO_FATAL_FAILURE(startCompositor());
     const Window catcher = makeWindowBelow(190, 190, 20, below); // under the key square's middle
-    for (bool perPixel : {false, true}) {
-        SCOPED_TRACE(perPixel ? "per-pixel alpha" : "shapes and the opacity hint");
-        ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY, perPixel);
+    {
+        ChildProcess* keyed = startProgram(KEYED_WINDOW_BINARY);
         const Window window = waitForTitle(keyedTitle);
         ASSERT_NE(window, static_cast<Window>(None)) << lastProgramState();
         const Rgb blendedRed = blend({255, 0, 0}, background);
@@ -467,6 +470,16 @@ TEST_F(UnderXcompmgr, KeyPixelsShowAndPassClicksToWhatIsBehind) {
         EXPECT_TRUE(waitUntil([&] { return output(keyed).find("click 25 25") != std::string::npos; }, 2.0))
             << "a click on the red square did not reach the window: " << output(keyed);
         EXPECT_EQ(output(keyed).find("click 100 100"), std::string::npos) << "the key took a click";
+        int boundingShaped = 0;
+        int clipShaped = 0;
+        int unused = 0;
+        unsigned unsignedUnused = 0;
+        XShapeQueryExtents(display(), window, &boundingShaped, &unused, &unused, &unsignedUnused, &unsignedUnused,
+                           &clipShaped, &unused, &unused, &unsignedUnused, &unsignedUnused);
+        EXPECT_FALSE(boundingShaped) << "a bounding shape under a compositor";
+        XWindowAttributes attributes = {};
+        ASSERT_TRUE(XGetWindowAttributes(display(), window, &attributes));
+        EXPECT_EQ(attributes.depth, 32);
         ASSERT_TRUE(sendDeleteWindow(display(), window));
         ASSERT_EQ(keyed->waitForExit(exitSeconds), std::optional(0));
         ASSERT_TRUE(waitUntil([&] { return waitForWindow(display(), keyedTitle, 0.0) == None; }, exitSeconds));

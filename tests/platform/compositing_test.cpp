@@ -16,7 +16,6 @@ TEST(Compositing, NoShapeWhileNoPixelIsKeyed) {
     for (bool argb : {false, true}) {
         for (bool compositing : {false, true}) {
             const TranslucencyPlan plan = planTranslucency(true, true, false, argb, compositing);
-            EXPECT_TRUE(plan.readBack);
             EXPECT_FALSE(plan.boundingShape) << argb << compositing;
             EXPECT_FALSE(plan.inputShape) << argb << compositing;
         }
@@ -42,7 +41,7 @@ TEST(Compositing, PerPixelAlphaShowsTheKeyAndCarriesTheOpacity) {
 
     const TranslucencyPlan alphaOnly = planTranslucency(false, true, false, true, true);
     EXPECT_TRUE(alphaOnly.alphaPass);
-    EXPECT_FALSE(alphaOnly.readBack || alphaOnly.inputShape || alphaOnly.boundingShape);
+    EXPECT_FALSE(alphaOnly.inputShape || alphaOnly.boundingShape);
 
     const TranslucencyPlan keyOnly = planTranslucency(true, false, true, true, true);
     EXPECT_TRUE(keyOnly.alphaPass) << "key pixels get alpha 0, the rest stays opaque";
@@ -51,7 +50,7 @@ TEST(Compositing, PerPixelAlphaShowsTheKeyAndCarriesTheOpacity) {
 
 TEST(Compositing, NotLayeredDoesNothing) {
     const TranslucencyPlan plan = planTranslucency(false, false, false, true, true);
-    EXPECT_FALSE(plan.readBack || plan.boundingShape || plan.inputShape || plan.alphaPass || plan.opacityHint);
+    EXPECT_FALSE(plan.boundingShape || plan.inputShape || plan.alphaPass || plan.opacityHint);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // gtest before Xlib, whose None macro would break gtest's internal::None.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -24,8 +25,6 @@ typedef int(GAUGE_STDCALL* SwapInterval)(int);
 
 // One server for the whole run, with a compositing manager when TRANSLUCENCY_TEST_COMPOSITOR is set:
 // the layer chooses its mechanism once per process, so the two cases are two runs (see CMakeLists.txt).
-// The composited run also sets TESSIVAR_PER_PIXEL_ALPHA=1, so that xcompmgr stands for a compositor
-// that ignores the opacity hint (as under Xwayland), where the layer blends per pixel.
 class XvfbEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -33,7 +32,6 @@ public:
         if (!server) return;
         setenv("DISPLAY", server->displayName().c_str(), 1);
         if (!std::getenv("TRANSLUCENCY_TEST_COMPOSITOR")) return;
-        setenv("TESSIVAR_PER_PIXEL_ALPHA", "1", 1);
         startCompositor();
     }
     void TearDown() override {
@@ -41,7 +39,6 @@ public:
         server.reset();
     }
 
-private:
     static void startCompositor() {
         LaunchOptions options;
         options.argv = {"/usr/bin/xcompmgr"};
@@ -142,17 +139,17 @@ TEST_F(LayeredWindow, FrameBufferFollowsTheWindowSizeBothWays) {
         glClear(GL_COLOR_BUFFER_BIT);
         ASSERT_TRUE(SwapBuffers(dc));
         const size_t pixels = static_cast<size_t>(side) * side;
-        EXPECT_GE(dc->frame.size(), pixels) << side;
-        EXPECT_LE(dc->frame.capacity() * sizeof(uint32_t), 2 * pixels * sizeof(uint32_t) + 65536 * sizeof(uint32_t))
+        EXPECT_GE(dc->translucency.frame.size(), pixels) << side;
+        EXPECT_LE(dc->translucency.frame.capacity() * sizeof(uint32_t),
+                  2 * pixels * sizeof(uint32_t) + 65536 * sizeof(uint32_t))
             << "window " << side << " keeps a larger frame's buffer";
     }
 }
 
 // Unpaced frames (vsync off) faster than the display share the key found in the first of them; the
 // next frame a refresh later is read again, so the shape catches up within a refresh. A size change
-// is read at once. Without a compositor the key takes the bounding and the input shape.
+// is read at once. The key takes the input shape, and the bounding shape only without a compositor.
 TEST_F(LayeredWindow, UnpacedFramesAreReadForTheKeyOnceARefreshAndAtOnceAfterAResize) {
-    if (compositing()) GTEST_SKIP() << "per-pixel alpha reads every frame";
     const auto setInterval =
         reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
     ASSERT_NE(setInterval, nullptr);
@@ -167,30 +164,30 @@ TEST_F(LayeredWindow, UnpacedFramesAreReadForTheKeyOnceARefreshAndAtOnceAfterARe
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     const auto read = std::chrono::steady_clock::now();
     ASSERT_TRUE(frame(false));
-    EXPECT_FALSE(dc->inputApplied);
+    EXPECT_FALSE(dc->translucency.inputApplied);
     // All key at once after: the same refresh, so the shape stays as read (none) ...
     ASSERT_TRUE(frame(true));
     // (unless the machine held this thread back for most of a refresh in between)
     if (std::chrono::steady_clock::now() - read < std::chrono::milliseconds(10)) {
-        EXPECT_FALSE(dc->inputApplied) << "a frame within a refresh of the last one read was read again";
+        EXPECT_FALSE(dc->translucency.inputApplied) << "a frame within a refresh of the last one read was read again";
     }
     // ... and a refresh later it is read: everything is key.
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     ASSERT_TRUE(frame(true));
-    EXPECT_TRUE(dc->inputApplied);
-    EXPECT_TRUE(dc->boundingApplied);
+    EXPECT_TRUE(dc->translucency.inputApplied);
+    EXPECT_EQ(dc->translucency.boundingApplied, !compositing());
     // A resize is read at once, refresh or not.
     SetWindowPos(window, nullptr, 0, 0, 80, 80, SWP_NOZORDER | SWP_NOMOVE);
     glViewport(0, 0, 80, 80);
     ASSERT_TRUE(frame(false));
-    EXPECT_FALSE(dc->inputApplied) << "the first frame at a new size keeps the old size's shape";
+    EXPECT_FALSE(dc->translucency.inputApplied) << "the first frame at a new size keeps the old size's shape";
 }
 
 // With per-pixel alpha the window gets a 32-bit visual and SwapBuffers writes alpha into the frame; the
 // program's next frame must find its GL state exactly as it left it.
 TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
     if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
-    ASSERT_TRUE(dc->argb) << "a layered window made with per-pixel alpha asked for has a 32-bit visual";
+    ASSERT_TRUE(dc->translucency.argb) << "a layered window made with per-pixel alpha asked for has a 32-bit visual";
     // State a program may well have at the end of its frame, none of it the default.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -217,7 +214,7 @@ TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
 
     SwapBuffers(dc);
 
-    EXPECT_TRUE(dc->alphaPassOn);
+    EXPECT_TRUE(dc->translucency.alphaPassOn);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -289,8 +286,8 @@ TEST_F(LayeredWindow, AlphaPassWritesPremultipliedOpacityAndClearsTheKey) {
     EXPECT_EQ(red[2], 0);
     EXPECT_EQ(red[3], 150);
     for (int channel = 0; channel < 4; ++channel) EXPECT_EQ(key[channel], 0) << "channel " << channel;
-    EXPECT_TRUE(dc->inputApplied) << "key pixels let clicks through";
-    EXPECT_FALSE(dc->boundingApplied) << "alpha 0 shows what is behind; no bounding shape";
+    EXPECT_TRUE(dc->translucency.inputApplied) << "key pixels let clicks through";
+    EXPECT_FALSE(dc->translucency.boundingApplied) << "alpha 0 shows what is behind; no bounding shape";
 }
 
 // A frame with much key (a checkerboard of 4-pixel cells) takes the alpha as one image; same result.
@@ -323,7 +320,53 @@ TEST_F(LayeredWindow, AlphaPassOverMuchKeyGivesTheSameAlpha) {
             }
         }
     }
-    EXPECT_GT(dc->alphaMask.size(), 0u) << "the image path was not taken";
+    EXPECT_GT(dc->translucency.cutout.mask.size(), 0u) << "the image path was not taken";
+}
+
+// A compositor that stops while the window runs leaves it opaque and keyed by shapes, with the hint
+// back for the next one; one that starts takes the window's own alpha again. Each is seen within a
+// second (the layer looks at the compositor's selection once a second).
+TEST_F(LayeredWindow, FollowsTheCompositorStoppingAndStartingAgain) {
+    if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
+    const auto keyedFrame = [&] {
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(0, 0, 16, 16);
+        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
+        return SwapBuffers(dc);
+    };
+    const Atom opacity = XInternAtom(layer().display, "_NET_WM_WINDOW_OPACITY", False);
+    const auto hasHint = [&] {
+        int count = 0;
+        Atom* names = XListProperties(layer().display, window->xwindow, &count);
+        const bool found = names && std::find(names, names + count, opacity) != names + count;
+        if (names) XFree(names);
+        return found;
+    };
+    ASSERT_TRUE(keyedFrame());
+    EXPECT_TRUE(dc->translucency.alphaPassOn);
+    EXPECT_FALSE(dc->translucency.boundingApplied);
+    EXPECT_FALSE(hasHint());
+
+    compositor.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    ASSERT_TRUE(keyedFrame());
+    EXPECT_FALSE(dc->translucency.alphaPassOn) << "per-pixel alpha without a compositor";
+    EXPECT_TRUE(dc->translucency.boundingApplied && dc->translucency.inputApplied) << "key pixels not cut out";
+    EXPECT_TRUE(hasHint()) << "a compositor starting later would find no opacity";
+
+    XvfbEnvironment::startCompositor();
+    ASSERT_TRUE(compositing());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    ASSERT_TRUE(keyedFrame());
+    EXPECT_TRUE(dc->translucency.alphaPassOn);
+    EXPECT_FALSE(dc->translucency.boundingApplied) << "a bounding shape under a compositor";
+    EXPECT_TRUE(dc->translucency.inputApplied);
+    EXPECT_FALSE(hasHint()) << "the hint and the window's own alpha would blend twice";
 }
 
 } // namespace

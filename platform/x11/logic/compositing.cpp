@@ -9,7 +9,6 @@ TranslucencyPlan planTranslucency(bool colorKey, bool alpha, bool keyed, bool ar
     // Per-pixel alpha needs a surface that carries it and a compositor that blends it; it then serves
     // compositors that ignore the opacity hint as well as those that honour it.
     const bool perPixel = argbSurface && compositing && (colorKey || alpha);
-    plan.readBack = colorKey;
     // NOTE: a shape only while there are key pixels: window managers treat a shaped window as one
     // without decorations, and some copy its input shape onto their frame.
     plan.inputShape = colorKey && keyed;

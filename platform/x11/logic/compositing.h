@@ -9,7 +9,6 @@ std::string compositorSelectionName(int screen);
 
 // What the layer does for one frame of a layered window.
 struct TranslucencyPlan {
-    bool readBack = false;      // read the back buffer to find key pixels
     bool boundingShape = false; // cut key pixels out of the window's bounding shape (see-through)
     bool inputShape = false;    // cut key pixels out of the input shape (click-through)
     bool alphaPass = false;     // write per-pixel alpha into the back buffer before the swap
@@ -17,7 +16,7 @@ struct TranslucencyPlan {
 };
 
 // colorKey, alpha: the window's LWA_COLORKEY and LWA_ALPHA (with an alpha below 255).
-// keyed: the frame has key pixels (only asked once readBack was planned).
+// keyed: the frame has key pixels (the back buffer was read for the key).
 // argbSurface: the window and its GL surface have a 32-bit visual with alpha.
 // compositing: a compositing manager owns the screen's selection.
 TranslucencyPlan planTranslucency(bool colorKey, bool alpha, bool keyed, bool argbSurface, bool compositing);
