@@ -6,6 +6,7 @@
 #include <X11/extensions/shape.h>
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "compositing.h"
@@ -65,6 +66,24 @@ double randrRefreshHz(Display* display) {
     return rate;
 }
 
+// Xwayland names its RandR outputs XWAYLAND0, XWAYLAND1, ...
+bool isXwayland(Display* display) {
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!display || !XRRQueryExtension(display, &eventBase, &errorBase)) return false;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    if (!resources) return false;
+    bool xwayland = false;
+    for (int i = 0; i < resources->noutput && !xwayland; ++i) {
+        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+        if (!output) continue;
+        xwayland = output->name && std::strncmp(output->name, "XWAYLAND", 8) == 0;
+        XRRFreeOutputInfo(output);
+    }
+    XRRFreeScreenResources(resources);
+    return xwayland;
+}
+
 void noteNoCompositor(DisplayFacts& facts, int screen) {
     if (facts.opaqueNoticeGiven) return;
     facts.opaqueNoticeGiven = true;
@@ -118,4 +137,14 @@ bool compositorPresent() {
     facts.compositorCheckedAt = now;
     if (!facts.compositing) noteNoCompositor(facts, screen);
     return facts.compositing;
+}
+
+bool compositorHonoursOpacityHint() {
+    LayerState& state = layer();
+    DisplayFacts& facts = state.displayFacts;
+    if (!facts.xwaylandQueried) {
+        facts.xwayland = isXwayland(state.display);
+        facts.xwaylandQueried = true;
+    }
+    return !facts.xwayland;
 }

@@ -249,21 +249,47 @@ void cutOutKey(const std::vector<MaskRect>& opaque, const FrameView& frame, COLO
     cutout.maskHeight = frame.height;
 }
 
-// NOTE: only the attribute groups the pass changes are pushed; GL_ALL_ATTRIB_BITS would copy every
-// texture unit's state twice a frame.
-bool writeWindowAlpha(const GlFrameContext& gl, int clientWidth, int clientHeight, float opacity,
-                      const KeyCutout* cutout) {
+namespace {
+
+// The groups a pass over the frame changes; GL_ALL_ATTRIB_BITS would copy every texture unit's state.
+constexpr GLbitfield kPassAttributes = GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT |
+                                       GL_SCISSOR_BIT | GL_TRANSFORM_BIT | GL_VIEWPORT_BIT | GL_PIXEL_MODE_BIT;
+
+// A pass over the frame with plain state: colour times the opacity where one is given, then the
+// cutout's pixels to 0.
+bool drawOverFrame(const GlFrameContext& gl, int clientWidth, int clientHeight, const float* opacity,
+                   const KeyCutout* cutout) {
     if (!attributeStacksHaveRoom()) return false;
     Bindings bindings(gl);
-    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_SCISSOR_BIT |
-                 GL_TRANSFORM_BIT | GL_VIEWPORT_BIT | GL_PIXEL_MODE_BIT);
+    glPushAttrib(kPassAttributes);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     IdentityMatrices matrices;
     plainDrawingState(gl, clientWidth, clientHeight);
-    multiplyByOpacity(gl, opacity);
+    if (opacity) multiplyByOpacity(gl, *opacity);
     if (cutout) clearKey(*cutout, clientHeight);
     glPopClientAttrib();
     glPopAttrib(); // restores the matrix mode, so the matrices are restored after it
     matrices.restore();
+    return true;
+}
+
+} // namespace
+
+bool writeWindowAlpha(const GlFrameContext& gl, int clientWidth, int clientHeight, float opacity,
+                      const KeyCutout* cutout) {
+    return drawOverFrame(gl, clientWidth, clientHeight, &opacity, cutout);
+}
+
+// NOTE: the common case, a few rectangles, are scissored clears, which only the colour-buffer and
+// scissor state affect; the whole pass's state is set up for an image of the key alone.
+bool clearKeyPixels(const GlFrameContext& gl, int clientWidth, int clientHeight, const KeyCutout& cutout) {
+    if (!cutout.mask.empty()) return drawOverFrame(gl, clientWidth, clientHeight, nullptr, &cutout);
+    if (!attributeStacksHaveRoom()) return false;
+    Bindings bindings(gl);
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
+    glDrawBuffer(GL_BACK);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    clearKey(cutout, clientHeight);
+    glPopAttrib();
     return true;
 }

@@ -54,7 +54,11 @@ void cutOutKey(const std::vector<MaskRect>& opaque, const FrameView& frame, COLO
                int clientHeight, KeyCutout& cutout);
 
 // The window's own alpha for a compositor: alpha becomes opacity and colour is multiplied by it
-// (compositors blend premultiplied colour), then the cutout's pixels become 0 in every channel. False
-// (nothing written) where the attribute stacks are full.
+// (compositors blend premultiplied colour), then the cutout's pixels become 0 in every channel. A pass
+// over the whole frame. False (nothing written) where the attribute stacks are full.
 bool writeWindowAlpha(const GlFrameContext& gl, int clientWidth, int clientHeight, float opacity,
                       const KeyCutout* cutout);
+
+// Only the cutout's pixels to 0 in every channel, the rest of the frame as drawn. False (nothing
+// written) where the attribute stacks are full.
+bool clearKeyPixels(const GlFrameContext& gl, int clientWidth, int clientHeight, const KeyCutout& cutout);

@@ -6,10 +6,13 @@
 // (see-through). A display shows one frame per refresh, so of frames drawn faster than that (vertical
 // sync off) one a refresh is read; a frame in between keeps the key found last, up to one refresh old,
 // as its pixels would be on the screen.
-// LWA_ALPHA: under a compositing manager a window on a 32-bit visual carries the opacity in its own
-// premultiplied alpha, key pixels fully transparent; a bounding shape there would cost the window its
-// decorations under KWin. A window without such a visual leaves the opacity to the compositor's
-// _NET_WM_WINDOW_OPACITY. Without a compositor nothing blends: the window shows opaque.
+// Under a compositing manager a window on a 32-bit visual shows key pixels through alpha 0 instead: a
+// bounding shape there would cost the window its decorations under KWin.
+// LWA_ALPHA: X compositors apply _NET_WM_WINDOW_OPACITY on top of the window's own alpha, so while the
+// frame read last was opaque everywhere the hint carries the opacity and only key pixels are written.
+// Otherwise (a frame with alpha of its own, or Xwayland, whose compositors ignore the hint) the window
+// carries the opacity in its own premultiplied alpha, a pass over the whole frame. Without a
+// compositor nothing blends: the window shows opaque.
 
 #include "gdi32/translucency.h"
 
@@ -87,12 +90,15 @@ bool keyScanNeeded(const HDC__* dc, long long swapTime) {
     return keyScanDue(t.keyScannedSwap, swapTime, refreshPeriod());
 }
 
-// Reads the frame and finds its key pixels: the shape, and on a 32-bit visual the cutout.
-void scanForKey(HDC__* dc, long long swapTime) {
+// Reads the frame, finds its key pixels (the shape, and on a 32-bit visual the cutout) and whether its
+// alpha is opaque throughout.
+void scanFrame(HDC__* dc, long long swapTime, bool colorKey) {
     const HWND__& window = *dc->window;
     TranslucencyState& t = dc->translucency;
     const FrameView frame = readBackBuffer(t.gl, window.clientWidth, window.clientHeight, t.frame);
-    t.keyed = hasKeyPixel(frame.pixels, static_cast<size_t>(frame.width) * frame.height, window.colorKey);
+    const size_t count = static_cast<size_t>(frame.width) * frame.height;
+    t.frameOpaque = t.argb && allOpaque(frame.pixels, count);
+    t.keyed = colorKey && hasKeyPixel(frame.pixels, count, window.colorKey);
     if (t.keyed) {
         opaqueRectangles(frame, window.clientWidth, window.clientHeight, window.colorKey,
                          shapeMargin(window.clientWidth, window.clientHeight), t.shape);
@@ -116,14 +122,22 @@ void applyTranslucency(HDC__* dc, long long swapTime) {
     const bool colorKey = usesLayering(window) && (window.layeredFlags & LWA_COLORKEY) && hasShapeExtension();
     const bool alpha = usesLayering(window) && (window.layeredFlags & LWA_ALPHA) && window.alpha != 255;
     readGlContext(t.gl);
-    if (colorKey && keyScanNeeded(dc, swapTime)) scanForKey(dc, swapTime);
-    const bool keyed = colorKey && t.keyed;
     const bool perPixelCapable = t.argb && canWriteAlpha(t.gl);
-    const TranslucencyPlan plan = planTranslucency(colorKey, alpha, keyed, perPixelCapable, compositorPresent());
+    const bool compositing = compositorPresent();
+    // Per-pixel alpha reads the frame for its alpha as well as for the key.
+    const bool scan = colorKey || (alpha && perPixelCapable && compositing);
+    if (scan && keyScanNeeded(dc, swapTime)) scanFrame(dc, swapTime, colorKey);
+    const bool keyed = colorKey && t.keyed;
+    const TranslucencyPlan plan = planTranslucency(colorKey, alpha, keyed, perPixelCapable, compositing,
+                                                   compositorHonoursOpacityHint(), scan && t.frameOpaque);
     updateShapes(dc, plan.boundingShape, plan.inputShape);
-    const float opacity = alpha ? window.alpha / 255.0f : 1.0f;
-    // A full attribute stack leaves this one frame opaque.
-    t.alphaPassOn = plan.alphaPass && writeWindowAlpha(t.gl, window.clientWidth, window.clientHeight, opacity,
-                                                       keyed ? &t.cutout : nullptr);
+    const int width = window.clientWidth;
+    const int height = window.clientHeight;
+    const KeyCutout* cutout = plan.keyClear ? &t.cutout : nullptr;
+    // A full attribute stack leaves this one frame as drawn.
+    if (plan.alphaPass)
+        t.alphaPassOn = writeWindowAlpha(t.gl, width, height, alpha ? window.alpha / 255.0f : 1.0f, cutout);
+    else
+        t.alphaPassOn = cutout && clearKeyPixels(t.gl, width, height, *cutout);
     showOpacityHint(dc, plan.opacityHint);
 }

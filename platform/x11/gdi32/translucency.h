@@ -13,10 +13,11 @@ struct TranslucencyState {
     std::vector<MaskRect> appliedShape; // the shape on the window: bounding and/or input, see below
     bool boundingApplied = false;       // the window's bounding shape is appliedShape (else none)
     bool inputApplied = false;          // the window's input shape is appliedShape (else none)
-    bool alphaPassOn = false;           // the last frame carried the window's opacity in its own alpha
+    bool alphaPassOn = false;           // the layer wrote the last frame's alpha: all of it, or key pixels
     signed char opacityHint = -1;       // 1 or 0: the last frame's plan wanted _NET_WM_WINDOW_OPACITY or
                                         //   not; -1 before the first frame (the attributes decide)
     bool keyed = false;                 // the frame read last had key pixels
+    bool frameOpaque = false;           // the frame read last had alpha 255 everywhere
     long long keyScannedSwap = 0;       // monotonic ns the frame read last was due to swap; 0: none yet
     int keyScannedWidth = 0;            // the client width that frame had: a resize is read at once
     int keyScannedHeight = 0;           // and its height
@@ -26,8 +27,8 @@ struct TranslucencyState {
 struct HDC__;
 
 // The colour key and opacity of a layered window for the frame in the current back buffer. Under a
-// compositor a window on a 32-bit visual carries them in its own alpha, and key pixels leave only its
-// input shape; otherwise key pixels leave the bounding and input shapes and the opacity goes to the
-// compositor's hint. swapTime is when the frame is due on the screen (monotonic ns): frames less than a
+// compositor a window on a 32-bit visual has key pixels fully transparent in its own alpha and cut out
+// of its input shape only; otherwise key pixels leave the bounding and input shapes. The opacity goes
+// to the compositor's hint, or into the window's own alpha where the hint would not apply. swapTime is when the frame is due on the screen (monotonic ns): frames less than a
 // refresh apart share the key found in the first of them.
 void applyTranslucency(HDC__* dc, long long swapTime);
