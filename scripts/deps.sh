@@ -12,7 +12,7 @@ packages=("$@")
     xvfb xauth xfonts-base x11-utils xdotool x11-xkb-utils xkb-data
     librsvg2-bin icoutils desktop-file-utils appstream man-db groff-base file
     clang-14 libclang-rt-14-dev llvm-14
-    libxrandr-dev openbox xfwm4 dbus xcompmgr
+    libxrandr-dev openbox xfwm4 dbus xcompmgr picom
 )
 
 missing=()

@@ -55,6 +55,25 @@ public:
 
 bool compositing() { return compositor && compositor->running(); }
 
+// The frame most tests swap: red at the given alpha, and opaque key (pure blue) in GL's bottom-left
+// 16 x 16 corner, the window's rows 48 to 63.
+void drawRedWithKeyCorner(float alpha) {
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(1.0f, 0.0f, 0.0f, alpha);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 16, 16);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+GLint integerState(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
 bool hasOpacityHint(HWND window) {
     const Atom opacity = XInternAtom(layer().display, "_NET_WM_WINDOW_OPACITY", False);
     int count = 0;
@@ -200,15 +219,10 @@ TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
     // A frame of its own alpha takes the whole pass; an opaque one with key pixels only the key's clears.
     for (const float frameAlpha : {0.5f, 1.0f}) {
         SCOPED_TRACE(frameAlpha);
+        std::this_thread::sleep_for(std::chrono::milliseconds(40)); // a refresh on: this frame is read
         glMatrixMode(GL_MODELVIEW);
-        glDisable(GL_SCISSOR_TEST);
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glClearColor(1.0f, 0.0f, 0.0f, frameAlpha);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(0, 0, 16, 16);
-        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
+        drawRedWithKeyCorner(frameAlpha);
         // State a program may well have at the end of its frame, none of it the default.
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -236,6 +250,7 @@ TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
         SwapBuffers(dc);
 
         EXPECT_TRUE(dc->translucency.alphaPassOn);
+        EXPECT_EQ(hasOpacityHint(window), frameAlpha == 1.0f) << "not the path this frame asks for";
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         GLint mode = 0;
         glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -259,12 +274,8 @@ TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
         EXPECT_TRUE(glIsEnabled(GL_BLEND));
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
         EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-        GLint source = 0;
-        GLint destination = 0;
-        glGetIntegerv(GL_BLEND_SRC, &source);
-        glGetIntegerv(GL_BLEND_DST, &destination);
-        EXPECT_EQ(source, GL_SRC_ALPHA);
-        EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
+        EXPECT_EQ(integerState(GL_BLEND_SRC), GL_SRC_ALPHA);
+        EXPECT_EQ(integerState(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
         GLboolean mask[4];
         glGetBooleanv(GL_COLOR_WRITEMASK, mask);
         EXPECT_TRUE(mask[0] && !mask[1] && mask[2] && !mask[3]);
@@ -290,14 +301,7 @@ TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
 // A frame with alpha of its own (here 0.5) cannot leave the opacity to the hint.
 TEST_F(LayeredWindow, AlphaPassWritesPremultipliedOpacityAndClearsTheKey) {
     if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(1.0f, 0.0f, 0.0f, 0.5f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 16, 16); // GL's bottom-left corner: the window's rows 48 to 63
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    drawRedWithKeyCorner(0.5f);
     applyTranslucency(dc, 0); // what SwapBuffers does before the swap, the result still in the back buffer
     unsigned char red[4];
     unsigned char key[4];
@@ -355,14 +359,7 @@ TEST_F(LayeredWindow, AlphaPassOverMuchKeyGivesTheSameAlpha) {
 // carries the opacity, the colour stays as drawn, and only key pixels are written (to 0).
 TEST_F(LayeredWindow, OverAnOpaqueFrameOnlyTheKeyIsWrittenAndTheHintCarriesTheOpacity) {
     if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 16, 16);
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    drawRedWithKeyCorner(1.0f);
     applyTranslucency(dc, 0);
     unsigned char red[4];
     unsigned char key[4];
@@ -383,14 +380,7 @@ TEST_F(LayeredWindow, OverAnOpaqueFrameOnlyTheKeyIsWrittenAndTheHintCarriesTheOp
 TEST_F(LayeredWindow, FollowsTheCompositorStoppingAndStartingAgain) {
     if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
     const auto keyedFrame = [&] {
-        glDisable(GL_SCISSOR_TEST);
-        glClearColor(1.0f, 0.0f, 0.0f, 0.5f); // alpha of its own: the whole pass under the compositor
-        glClear(GL_COLOR_BUFFER_BIT);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(0, 0, 16, 16);
-        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glDisable(GL_SCISSOR_TEST);
+        drawRedWithKeyCorner(0.5f); // alpha of its own: the whole pass under the compositor
         return SwapBuffers(dc);
     };
     const auto hasHint = [&] { return hasOpacityHint(window); };

@@ -57,16 +57,15 @@ private:
 
 // Room on both attribute stacks for one more push; a full stack would fail the push with an error the
 // program would then see, and leave what the layer changes unrestored.
+GLint integerState(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
 bool attributeStacksHaveRoom() {
-    GLint depth = 0;
-    GLint maxDepth = 0;
-    GLint clientDepth = 0;
-    GLint maxClientDepth = 0;
-    glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &depth);
-    glGetIntegerv(GL_MAX_ATTRIB_STACK_DEPTH, &maxDepth);
-    glGetIntegerv(GL_CLIENT_ATTRIB_STACK_DEPTH, &clientDepth);
-    glGetIntegerv(GL_MAX_CLIENT_ATTRIB_STACK_DEPTH, &maxClientDepth);
-    return depth < maxDepth && clientDepth < maxClientDepth;
+    return integerState(GL_ATTRIB_STACK_DEPTH) < integerState(GL_MAX_ATTRIB_STACK_DEPTH) &&
+           integerState(GL_CLIENT_ATTRIB_STACK_DEPTH) < integerState(GL_MAX_CLIENT_ATTRIB_STACK_DEPTH);
 }
 
 // Pixel transfer back to the identity, so pixels read and drawn are the stored values.
@@ -103,8 +102,7 @@ void plainDrawingState(const GlFrameContext& gl, int width, int height) {
         glDisable(capability);
     for (GLenum plane = GL_CLIP_PLANE0; plane <= GL_CLIP_PLANE5; ++plane) glDisable(plane);
     if (gl.activeTexture) {
-        GLint active = GL_TEXTURE0;
-        glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+        const GLint active = integerState(GL_ACTIVE_TEXTURE);
         for (int unit = 0; unit < gl.textureUnits; ++unit) {
             gl.activeTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
             for (GLenum target : {GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_3D, GL_TEXTURE_CUBE_MAP}) glDisable(target);
