@@ -90,9 +90,9 @@ bool keyScanNeeded(const HDC__* dc, long long swapTime) {
     return keyScanDue(t.keyScannedSwap, swapTime, refreshPeriod());
 }
 
-// Reads the frame, finds its key pixels (the shape, and on a 32-bit visual the cutout) and whether its
+// Reads the frame, finds its key pixels (the shape, and for per-pixel alpha the cutout) and whether its
 // alpha is opaque throughout.
-void scanFrame(HDC__* dc, long long swapTime, bool colorKey) {
+void scanFrame(HDC__* dc, long long swapTime, bool colorKey, bool perPixel) {
     const HWND__& window = *dc->window;
     TranslucencyState& t = dc->translucency;
     const FrameView frame = readBackBuffer(t.gl, window.clientWidth, window.clientHeight, t.frame);
@@ -102,7 +102,7 @@ void scanFrame(HDC__* dc, long long swapTime, bool colorKey) {
     if (t.keyed) {
         opaqueRectangles(frame, window.clientWidth, window.clientHeight, window.colorKey,
                          shapeMargin(window.clientWidth, window.clientHeight), t.shape);
-        if (t.argb) cutOutKey(t.shape, frame, window.colorKey, window.clientWidth, window.clientHeight, t.cutout);
+        if (perPixel) cutOutKey(t.shape, frame, window.colorKey, window.clientWidth, window.clientHeight, t.cutout);
     }
     t.keyScannedSwap = swapTime;
     t.keyScannedWidth = window.clientWidth;
@@ -126,7 +126,7 @@ void applyTranslucency(HDC__* dc, long long swapTime) {
     const bool compositing = compositorPresent();
     // Per-pixel alpha reads the frame for its alpha as well as for the key.
     const bool scan = colorKey || (alpha && perPixelCapable && compositing);
-    if (scan && keyScanNeeded(dc, swapTime)) scanFrame(dc, swapTime, colorKey);
+    if (scan && keyScanNeeded(dc, swapTime)) scanFrame(dc, swapTime, colorKey, perPixelCapable && compositing);
     const bool keyed = colorKey && t.keyed;
     const TranslucencyPlan plan = planTranslucency(colorKey, alpha, keyed, perPixelCapable, compositing,
                                                    compositorHonoursOpacityHint(), scan && t.frameOpaque);
