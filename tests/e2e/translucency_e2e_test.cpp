@@ -452,11 +452,12 @@ TEST_P(UnderXcompmgr, TheScreenShowsTheGaugeAt150Over255OverTheBackground) {
         EXPECT_TRUE(near(onScreen(300, 300), blend(raw.at(300, 300), background), how)) << "vertex marker";
     };
 
-    // A compositor starting later blends the running gauge: the gauge's frame is opaque, so the opacity
-    // hint carries the opacity on top of its 32-bit window's own alpha.
+    // A compositor starting later blends the running gauge exactly once the layer has seen it (within a
+    // second; until then the hint alone blends the frame, whose smoothed lines have alpha of their own).
     ASSERT_NO_FATAL_FAILURE(startCompositor());
-    const Rgb blendedBlack = blend({0, 0, 0}, background);
-    ASSERT_TRUE(waitUntil([&] { return near(screenPixel(50 + 150, 50 + 450), blendedBlack, ""); }, startSeconds))
+    const Rgb blendedRay = blend(raw.at(points.x, points.y), background);
+    ASSERT_TRUE(waitUntil(
+        [&] { return near(screenPixel(50 + points.x, 50 + gaugeSide - 1 - points.y), blendedRay, ""); }, startSeconds))
         << "the compositor never blended the running gauge";
     checkBlend("gauge started before the compositor");
     ASSERT_TRUE(sendDeleteWindow(display(), window));

@@ -250,22 +250,24 @@ void cutOutKey(const std::vector<MaskRect>& opaque, const FrameView& frame, COLO
 namespace {
 
 // The groups a pass over the frame changes; GL_ALL_ATTRIB_BITS would copy every texture unit's state.
+// Pixel transfer and the client's pixel store only matter to an image of the key.
 constexpr GLbitfield kPassAttributes = GL_COLOR_BUFFER_BIT | GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT |
-                                       GL_SCISSOR_BIT | GL_TRANSFORM_BIT | GL_VIEWPORT_BIT | GL_PIXEL_MODE_BIT;
+                                       GL_SCISSOR_BIT | GL_TRANSFORM_BIT | GL_VIEWPORT_BIT;
 
 // A pass over the frame with plain state: colour times the opacity where one is given, then the
 // cutout's pixels to 0.
 bool drawOverFrame(const GlFrameContext& gl, int clientWidth, int clientHeight, const float* opacity,
                    const KeyCutout* cutout) {
     if (!attributeStacksHaveRoom()) return false;
+    const bool image = cutout && !cutout->mask.empty();
     Bindings bindings(gl);
-    glPushAttrib(kPassAttributes);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPushAttrib(image ? kPassAttributes | GL_PIXEL_MODE_BIT : kPassAttributes);
+    if (image) glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     IdentityMatrices matrices;
     plainDrawingState(gl, clientWidth, clientHeight);
     if (opacity) multiplyByOpacity(gl, *opacity);
     if (cutout) clearKey(*cutout, clientHeight);
-    glPopClientAttrib();
+    if (image) glPopClientAttrib();
     glPopAttrib(); // restores the matrix mode, so the matrices are restored after it
     matrices.restore();
     return true;
