@@ -97,7 +97,7 @@ void scanFrame(HDC__* dc, long long swapTime, bool colorKey, bool perPixel) {
     TranslucencyState& t = dc->translucency;
     const FrameView frame = readBackBuffer(t.gl, window.clientWidth, window.clientHeight, t.frame);
     const size_t count = static_cast<size_t>(frame.width) * frame.height;
-    t.frameOpaque = t.argb && allOpaque(frame.pixels, count);
+    t.frameOpaque = perPixel && allOpaque(frame.pixels, count);
     t.keyed = colorKey && hasKeyPixel(frame.pixels, count, window.colorKey);
     if (t.keyed) {
         opaqueRectangles(frame, window.clientWidth, window.clientHeight, window.colorKey,
