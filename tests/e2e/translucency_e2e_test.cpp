@@ -452,8 +452,8 @@ TEST_P(UnderXcompmgr, TheScreenShowsTheGaugeAt150Over255OverTheBackground) {
         EXPECT_TRUE(near(onScreen(300, 300), blend(raw.at(300, 300), background), how)) << "vertex marker";
     };
 
-    // A compositor starting later blends the running gauge exactly once the layer has seen it (within a
-    // second; until then the hint alone blends the frame, whose smoothed lines have alpha of their own).
+    // A compositor starting later blends the running gauge exactly: at once by the hint over the opaque
+    // frame, and within a second (when the layer has seen the compositor) with key pixels cleared too.
     ASSERT_NO_FATAL_FAILURE(startCompositor());
     const Rgb blendedRay = blend(raw.at(points.x, points.y), background);
     ASSERT_TRUE(waitUntil(
