@@ -81,7 +81,7 @@ double rectanglesMilliseconds(const HDC__& dc) {
     size_t count = 0;
     std::vector<MaskRect> rects;
     for (int i = 0; i < kFrames; ++i) {
-        opaqueRectangles({dc.frame.data(), kSize, kSize}, kSize, kSize, 0x00FF0000, 0, rects);
+        opaqueRectangles({dc.translucency.frame.data(), kSize, kSize}, kSize, kSize, 0x00FF0000, 0, rects);
         count += rects.size();
     }
     const double total = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -106,8 +106,9 @@ int main() {
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     // Under a compositor the window has a 32-bit visual and every frame also gets the alpha pass.
     colorKeyMilliseconds(dc, false); // settles the path: the first frames set the shapes
-    std::printf("path: %s\n", dc->alphaPassOn ? "per-pixel alpha (a compositor runs): readback, mask and alpha pass"
-                                              : "shapes (no compositor): readback and mask");
+    std::printf("path: %s\n", dc->translucency.alphaPassOn
+                                  ? "per-pixel alpha (a compositor runs): readback, mask and alpha pass"
+                                  : "shapes (no compositor): readback and mask");
     std::printf("readback + mask, mask unchanged: %.3f ms/frame\n", colorKeyMilliseconds(dc, false));
     std::printf("readback + mask + shape, mask changing: %.3f ms/frame\n", colorKeyMilliseconds(dc, true));
     std::printf("rectangles alone: %.3f ms/frame\n", rectanglesMilliseconds(*dc));

@@ -266,16 +266,12 @@ std::string swapControlNote(Display* display) {
     return control == SwapControl::Missing ? "none listed (both programs pace vsync on to 60 Hz themselves)" : "listed";
 }
 
-// Per-pixel alpha: where the compositor ignores the opacity hint (Xwayland), or with
-// TESSIVAR_PER_PIXEL_ALPHA=1 under any compositor, the program's window gets a 32-bit visual and every
-// frame an alpha pass. With --compositor and that variable the whole table is that case, and
-// color_key_bench's figures include the pass (compare with a run without them for the pass alone).
+// Per-pixel alpha: under any compositor the program's layered window is on a 32-bit visual and every
+// frame gets the alpha pass, so with --compositor the table and color_key_bench's figures include it.
+// (A --before build from before that change blends by the opacity hint there unless
+// TESSIVAR_PER_PIXEL_ALPHA=1 is in the environment, which it reads and this build ignores.)
 std::string perPixelAlphaRow(const BenchOptions& options) {
     if (options.compositor.empty()) return "not in this run (give --compositor /usr/bin/xcompmgr)";
-    const char* asked = std::getenv("TESSIVAR_PER_PIXEL_ALPHA");
-    if (!asked || std::string(asked) != "1")
-        return "not in this run: under " + options.compositor +
-               " ours blends by the opacity hint (set TESSIVAR_PER_PIXEL_ALPHA=1 for per-pixel alpha)";
     return "this run: ours blends per pixel under " + options.compositor +
            "; the table and color_key_bench's figures above include the alpha pass";
 }
@@ -424,11 +420,7 @@ int main(int argc, char** argv) {
         // Of frames faster than the display, one a refresh is scanned; Xvfb reports no rate, so 60 Hz.
         const auto scanCost = spreadOf(keyUnchanged);
         const auto rate = spreadOf(valuesOf(oursRuns, &RunFigures::frameRate));
-        const char* perPixel = std::getenv("TESSIVAR_PER_PIXEL_ALPHA");
-        if (compositor && perPixel && std::string(perPixel) == "1") {
-            std::printf("colour key per frame, vsync off: every frame scanned (the alpha pass clears each "
-                        "frame's own key pixels)\n");
-        } else if (scanCost && rate && rate->median > 0) {
+        if (scanCost && rate && rate->median > 0) {
             const double share = std::min(1.0, kAssumedRefreshHz / rate->median);
             std::printf("colour key per frame, vsync off: one frame in %.1f scanned (one a refresh at %.0f Hz): "
                         "%.3f ms a frame\n",

@@ -93,6 +93,10 @@ void drawIndicator(const AngleGauge& g) {
 void renderFrame(AngleGauge& g) {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The frame's alpha stays the clear's 1 under the smoothed lines and the text: Windows shows a
+    // layered window's colour alone, and a compositor that blends by the window's own alpha (X with a
+    // 32-bit visual) then shows the same, with no pass over the frame to make the alpha opaque.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
     beginPixelProjection(g);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_LINE_SMOOTH);
@@ -112,6 +116,7 @@ void renderFrame(AngleGauge& g) {
     glDisable(GL_LINE_SMOOTH);
     endPixelProjection();
     drawOverlay(g);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     swapFrameBuffers(g.hdc);
 }
 

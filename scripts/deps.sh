@@ -22,7 +22,7 @@ test_set=(
     xfonts-base x11-xkb-utils xkb-data
     appstream groff-base file unzip python3-pyqt5.qtsvg
     clang-14 libclang-rt-14-dev llvm-14
-    openbox xfwm4 dbus xcompmgr
+    openbox xfwm4 dbus xcompmgr picom
 )
 
 case "${1:-}" in

@@ -17,7 +17,7 @@ kinds=("$@")
 # loop), the I key, and Ctrl+X, which ends the program normally so LeakSanitizer sees all of it.
 e2e_sessions='^RunningGauge\.(DragsSetArm|ArmIsDashedAndBlinks|KeyIHides|CtrlXExits)'
 # Every other test that runs a program on an X server (or Wine) runs in the normal build only.
-e2e_tests='^(RunningGauge|GaugeTest|HostileDisplay|Soak|KeyboardLayoutTest|UnderOpenbox|UnderXfwm4|UnderXcompmgr|TranslucencyTest|Install|WineGauge|Win32Conformance|[A-Za-z]*\/?WindowsExecutable)\.'
+e2e_tests='^(RunningGauge|GaugeTest|HostileDisplay|Soak|KeyboardLayoutTest|UnderOpenbox|UnderXfwm4|[A-Za-z]*\/?UnderXcompmgr|UnderKwin|UnderMutter|TranslucencyTest|Install|[A-Za-z]*\/?WineGauge|[A-Za-z]*\/?WinePackage|Win32Conformance|[A-Za-z]*\/?WindowsExecutable)\.'
 
 supp=$root/tests/sanitizers
 

@@ -39,12 +39,22 @@ LayerAtoms internAtoms(Display* display) {
 
 LayerState* createLayer();
 
-int onXError(Display*, XErrorEvent* error) {
+// An error outside every trap is a request on a window someone else destroyed, or a fault of the
+// layer's own: the first is described once, the rest would only repeat it.
+void reportStrayError(Display* display, const XErrorEvent& error) {
+    char text[128] = "";
+    XGetErrorText(display, error.error_code, text, sizeof text);
+    std::fprintf(stderr, "tessivar: X error outside the layer's traps (reported once): %s (request %d.%d)\n", text,
+                 error.request_code, error.minor_code);
+}
+
+int onXError(Display* display, XErrorEvent* error) {
     LayerState& state = layer();
     if (state.trapDepth > 0) {
         if (state.trappedError == Success) state.trappedError = error->error_code;
-    } else {
-        ++state.strayErrors;
+    } else if (!state.strayErrorReported) {
+        state.strayErrorReported = true;
+        reportStrayError(display, *error);
     }
     return 0;
 }

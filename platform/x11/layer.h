@@ -17,8 +17,10 @@
 #include <deque>
 #include <vector>
 
-#include "color_key_runs.h"
 #include "event_translate.h"
+#include "gdi32/display_facts.h"
+#include "gdi32/swap_buffers.h"
+#include "gdi32/translucency.h"
 #include "key_layout.h"
 #include "pixel_format_traits.h"
 #include "resource_data.h"
@@ -40,9 +42,11 @@ struct HWND__ {
     DWORD layeredFlags = 0;
     // The window's own device context (CS_OWNDC), made on the first GetDC.
     HDC__* dc = nullptr;
-    // The X window is made with the screen's default visual and depth.
+    // The X window's visual and depth: the screen's default, or 32-bit for a layered window (see
+    // moveWindowToVisual).
     Visual* visual = nullptr;
     int depth = 0;
+    HCURSOR cursor = nullptr; // the class cursor, shown over the window
     // Set by DestroyWindow: the X window is gone (xwindow is 0) but the handle stays readable.
     bool destroyed = false;
 };
@@ -60,27 +64,8 @@ struct HDC__ {
     bool paletteColormap = false; // writable and indexed: RealizePalette stores into it
     int colormapCells = 0;
     HPALETTE selectedPalette = nullptr;
-    // Translucency state kept between frames (gdi32/swap_buffers.cpp).
-    GLXContext glCapsContext = nullptr;   // the context the GL facts below were read from
-    int glVersion = 0;                    // its GL version as major * 10 + minor
-    bool argb = false;                    // window and surface have a 32-bit visual with alpha: per-pixel alpha
-    int maxReadWidth = 0;                 // GL_MAX_VIEWPORT_DIMS of the context: the most a frame is read;
-    int maxReadHeight = 0;                //   0 until first read
-    std::vector<uint32_t> frame;          // the back buffer last read, BGRA words; sized by the window
-    std::vector<MaskRect> shape;          // the opaque rectangles of the frame last read
-    std::vector<unsigned char> alphaMask; // per-pixel alpha of a frame with much key, as last drawn
-    std::vector<MaskRect> appliedShape;   // the shape on the window: bounding and/or input, see below
-    bool boundingApplied = false;         // the window's bounding shape is appliedShape (else none)
-    bool inputApplied = false;            // the window's input shape is appliedShape (else none)
-    bool alphaPassOn = false;             // the last frame went through the per-pixel alpha pass
-    bool keyed = false;                   // the frame scanned last had key pixels
-    long long keyScannedSwap = 0;         // monotonic ns the frame scanned last was due to swap; 0: none yet
-    int keyScannedWidth = 0;              // the client width that frame had: a resize is scanned at once
-    int keyScannedHeight = 0;             // and its height
-    COLORREF keyScannedColor = 0;         // the key it was scanned for: a new key is scanned at once
-    long long lastSwap = 0;               // monotonic ns of the last swap the layer paced
-    long long mapCheckedAt = 0;           // monotonic ns of the last look at the window's map state
-    bool viewable = true;                 // the window was viewable at that look
+    TranslucencyState translucency; // a layered window's key and opacity (gdi32/translucency.cpp)
+    PacingState pacing;             // SwapBuffers' own pacing (gdi32/swap_buffers.cpp)
 };
 
 struct HGLRC__ {
@@ -159,11 +144,11 @@ struct ThreadHandle {
 // those calls read must outlive every exit handler. Only the main thread touches it, except
 // `threads`, which has its own lock.
 struct LayerState {
-    Display* display = nullptr;     // the connection; null when none could be opened
-    LayerAtoms atoms = {};          // valid while display is non-null
-    int trapDepth = 0;              // XErrorTraps alive; errors meanwhile belong to the innermost
-    unsigned char trappedError = 0; // the first error code a trap caught (Success when none)
-    unsigned long strayErrors = 0;  // errors outside any trap: requests on windows someone else destroyed
+    Display* display = nullptr;      // the connection; null when none could be opened
+    LayerAtoms atoms = {};           // valid while display is non-null
+    int trapDepth = 0;               // XErrorTraps alive; errors meanwhile belong to the innermost
+    unsigned char trappedError = 0;  // the first error code a trap caught (Success when none)
+    bool strayErrorReported = false; // an error outside every trap was described on stderr (the first only)
 
     // USER32
     std::map<std::string, WindowClass> classes; // RegisterClassA's classes by name
@@ -174,6 +159,7 @@ struct LayerState {
     int quitCode = 0;                           // its exit code
     std::map<int, HICON__> icons;               // LoadIconA's handles by icon-group id
     std::map<int, HACCEL__> accelerators;       // LoadAcceleratorsA's handles by table id
+    std::map<unsigned, Cursor> cursors;         // X font cursors by shape: made once, freed at exit
 
     // Messages (user32/messages.cpp)
     std::deque<MSG> posted; // messages posted to the queue (TranslateMessage's characters), oldest first
@@ -190,17 +176,11 @@ struct LayerState {
     bool pixelFormatsRead = false;         // pixelFormats holds the display's formats
     std::vector<PixelFormat> pixelFormats; // format n is element n - 1; empty without GLX
     int maxSurfaceExtent = 0;              // GL's largest viewport side, read at the first wglMakeCurrent; 0 before
-    bool shapeQueried = false;             // hasShape is known
-    bool hasShape = false;                 // Shape extension 1.1 or later (input shapes)
+    DisplayFacts displayFacts;             // Shape, refresh rate, compositor (gdi32/display_facts.cpp)
     std::set<HPALETTE> palettes;           // GDI's handle table for palettes
     bool swapControlResolved = false;      // swapTarget has been looked up
     SwapIntervalTarget swapTarget;         // the GLX swap control behind wglSwapIntervalEXT, if any
     int pacedInterval = 0;                 // set through the layer's own wglSwapIntervalEXT (no GLX one)
-    long long refreshPeriod = 0;           // ns between the display's refreshes; 0 until looked up
-    Atom compositorSelection = 0;          // _NET_WM_CM_S<screen>; 0 until interned
-    bool compositing = false;              // a compositing manager owned it at the last look
-    long long compositorCheckedAt = 0;     // monotonic ns of that look; 0: never looked
-    bool opaqueNoticeGiven = false;        // the line saying windows show opaque was printed
 
     // KERNEL32
     std::mutex threadsLock;          // threads may be started and closed from any thread
@@ -214,7 +194,7 @@ LayerState& layer();
 // Catches the X errors of the requests made while it lives. Any client may destroy our windows or send
 // us events naming windows that no longer exist, so a request that can fail for reasons outside the
 // program goes inside a trap and its failure becomes a failed Win32 call instead of Xlib's default
-// handler ending the process. Errors outside every trap are counted, never fatal.
+// handler ending the process. Errors outside every trap are never fatal; the first is described on stderr.
 class XErrorTrap {
 public:
     explicit XErrorTrap(Display* display);
@@ -249,6 +229,8 @@ Handle* loadResourceOnce(std::map<int, Handle>& loaded, LPCSTR name, Fill fill) 
 }
 
 // USER32 (user32/)
+// The X cursor behind a cursor handle (None for none), made on first use and freed at exit.
+Cursor xCursor(HCURSOR cursor);
 HWND__* findWindow(Window xwindow); // the live window behind an X window, or null
 // Calls the window's procedure now, as Win32's SendMessage does; 0 for a destroyed window.
 LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -271,9 +253,12 @@ void setWindowProperties(Display* display, const HWND__& window, HICON icon, int
 // What ties any other window of ours (the message box) to this process as it ties the main window:
 // WM_CLASS, WM_CLIENT_MACHINE and _NET_WM_PID.
 void setProcessIdentity(Display* display, Window xwindow);
-// Sets or removes _NET_WM_WINDOW_OPACITY to match the window's layered attributes; false when the
-// server refused (the X window is gone).
+// Sets or removes _NET_WM_WINDOW_OPACITY to match the window's layered attributes and, once it has
+// drawn a frame, what its translucency chose; false when the server refused (the X window is gone).
 bool applyOpacity(Display* display, const HWND__& window);
+// The top-level X window of a window, with the given visual, on the root at (x, y) and the window's
+// client size, with the class cursor; 0 when the server refuses it.
+Window createTopLevel(Display* display, HWND__& window, Visual* visual, int depth, Colormap colormap, int x, int y);
 // Remakes a window that was never shown on another visual, keeping its properties, so that a GL
 // surface with alpha can be blended by a compositor; false (the window unchanged) when it fails.
 bool moveWindowToVisual(HWND__* window, const XVisualInfo& visual, Colormap colormap);
@@ -288,14 +273,5 @@ bool createWindowSurface(HDC__* dc, const PixelFormat& format);
 int drawableExtent(int clientExtent);
 // Keeps the GL surface the size of the client area; called whenever that size changes.
 void resizeWindowSurface(HWND__* window);
-// The colour key and opacity of a layered window for the frame in the current back buffer: shapes
-// where key pixels are, or per-pixel alpha under a compositor. Called by SwapBuffers before the swap;
-// swapTime is when the frame is due on the screen (monotonic ns): frames less than a refresh apart
-// share the key found in the first of them.
-void applyTranslucency(HDC__* dc, long long swapTime);
-// Whether a compositing manager owns the default screen now (looked up at most once a second).
-bool compositorPresent();
-// Whether layered windows should get a 32-bit visual with alpha for per-pixel blending.
-bool wantsPerPixelAlpha(const HWND__& window);
 // True when the palette is one that CreatePalette made and DeleteObject has not freed.
 bool isLivePalette(HPALETTE palette);

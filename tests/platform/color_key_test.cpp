@@ -77,6 +77,22 @@ TEST(ColorKeyScan, FindsOneKeyPixelWhereverItIs) {
     EXPECT_FALSE(hasKeyPixel(nullptr, 10, kBlueKey));
 }
 
+// A frame whose alpha is 255 everywhere lets the compositor's hint carry the opacity; one pixel of
+// anything less, wherever it is and whatever its colour, must be found.
+TEST(ColorKeyScan, AllOpaqueFindsOnePixelOfLowerAlphaWhereverItIs) {
+    const int count = 1027;
+    for (int at : {0, 255, 700, 1026}) {
+        for (uint32_t translucent : {0xFEFFFFFFu, 0x7F000000u, 0x00FFFFFFu}) {
+            std::vector<uint32_t> words(count, kWhite);
+            EXPECT_TRUE(allOpaque(words.data(), words.size()));
+            words[at] = translucent;
+            EXPECT_FALSE(allOpaque(words.data(), words.size())) << std::hex << translucent << " at " << std::dec << at;
+            EXPECT_TRUE(allOpaque(words.data(), at)) << "counted past the end";
+        }
+    }
+    EXPECT_TRUE(allOpaque(nullptr, 0));
+}
+
 TEST(ColorKeyScan, OnlyTheExactColourIsKeyWhateverTheAlpha) {
     EXPECT_EQ(keyWord(kBlueKey), 0x000000FFu);
     EXPECT_EQ(keyWord(0x00123456), 0x00563412u) << "COLORREF is 0x00BBGGRR, the word 0xAARRGGBB";

@@ -5,6 +5,7 @@
 // gtest before Xlib, whose None macro would break gtest's internal::None.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -24,8 +25,6 @@ typedef int(GAUGE_STDCALL* SwapInterval)(int);
 
 // One server for the whole run, with a compositing manager when TRANSLUCENCY_TEST_COMPOSITOR is set:
 // the layer chooses its mechanism once per process, so the two cases are two runs (see CMakeLists.txt).
-// The composited run also sets TESSIVAR_PER_PIXEL_ALPHA=1, so that xcompmgr stands for a compositor
-// that ignores the opacity hint (as under Xwayland), where the layer blends per pixel.
 class XvfbEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -33,7 +32,6 @@ public:
         if (!server) return;
         setenv("DISPLAY", server->displayName().c_str(), 1);
         if (!std::getenv("TRANSLUCENCY_TEST_COMPOSITOR")) return;
-        setenv("TESSIVAR_PER_PIXEL_ALPHA", "1", 1);
         startCompositor();
     }
     void TearDown() override {
@@ -41,7 +39,6 @@ public:
         server.reset();
     }
 
-private:
     static void startCompositor() {
         LaunchOptions options;
         options.argv = {"/usr/bin/xcompmgr"};
@@ -57,6 +54,34 @@ private:
 };
 
 bool compositing() { return compositor && compositor->running(); }
+
+// The frame most tests swap: red at the given alpha, and opaque key (pure blue) in GL's bottom-left
+// 16 x 16 corner, the window's rows 48 to 63.
+void drawRedWithKeyCorner(float alpha) {
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(1.0f, 0.0f, 0.0f, alpha);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 16, 16);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+GLint integerState(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+bool hasOpacityHint(HWND window) {
+    const Atom opacity = XInternAtom(layer().display, "_NET_WM_WINDOW_OPACITY", False);
+    int count = 0;
+    Atom* names = XListProperties(layer().display, window->xwindow, &count);
+    const bool found = names && std::find(names, names + count, opacity) != names + count;
+    if (names) XFree(names);
+    return found;
+}
 
 LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, message, wParam, lParam);
@@ -142,17 +167,17 @@ TEST_F(LayeredWindow, FrameBufferFollowsTheWindowSizeBothWays) {
         glClear(GL_COLOR_BUFFER_BIT);
         ASSERT_TRUE(SwapBuffers(dc));
         const size_t pixels = static_cast<size_t>(side) * side;
-        EXPECT_GE(dc->frame.size(), pixels) << side;
-        EXPECT_LE(dc->frame.capacity() * sizeof(uint32_t), 2 * pixels * sizeof(uint32_t) + 65536 * sizeof(uint32_t))
+        EXPECT_GE(dc->translucency.frame.size(), pixels) << side;
+        EXPECT_LE(dc->translucency.frame.capacity() * sizeof(uint32_t),
+                  2 * pixels * sizeof(uint32_t) + 65536 * sizeof(uint32_t))
             << "window " << side << " keeps a larger frame's buffer";
     }
 }
 
 // Unpaced frames (vsync off) faster than the display share the key found in the first of them; the
 // next frame a refresh later is read again, so the shape catches up within a refresh. A size change
-// is read at once. Without a compositor the key takes the bounding and the input shape.
+// is read at once. The key takes the input shape, and the bounding shape only without a compositor.
 TEST_F(LayeredWindow, UnpacedFramesAreReadForTheKeyOnceARefreshAndAtOnceAfterAResize) {
-    if (compositing()) GTEST_SKIP() << "per-pixel alpha reads every frame";
     const auto setInterval =
         reinterpret_cast<SwapInterval>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
     ASSERT_NE(setInterval, nullptr);
@@ -167,117 +192,116 @@ TEST_F(LayeredWindow, UnpacedFramesAreReadForTheKeyOnceARefreshAndAtOnceAfterARe
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     const auto read = std::chrono::steady_clock::now();
     ASSERT_TRUE(frame(false));
-    EXPECT_FALSE(dc->inputApplied);
+    EXPECT_FALSE(dc->translucency.inputApplied);
     // All key at once after: the same refresh, so the shape stays as read (none) ...
     ASSERT_TRUE(frame(true));
     // (unless the machine held this thread back for most of a refresh in between)
     if (std::chrono::steady_clock::now() - read < std::chrono::milliseconds(10)) {
-        EXPECT_FALSE(dc->inputApplied) << "a frame within a refresh of the last one read was read again";
+        EXPECT_FALSE(dc->translucency.inputApplied) << "a frame within a refresh of the last one read was read again";
     }
     // ... and a refresh later it is read: everything is key.
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     ASSERT_TRUE(frame(true));
-    EXPECT_TRUE(dc->inputApplied);
-    EXPECT_TRUE(dc->boundingApplied);
+    EXPECT_TRUE(dc->translucency.inputApplied);
+    EXPECT_EQ(dc->translucency.boundingApplied, !compositing());
     // A resize is read at once, refresh or not.
     SetWindowPos(window, nullptr, 0, 0, 80, 80, SWP_NOZORDER | SWP_NOMOVE);
     glViewport(0, 0, 80, 80);
     ASSERT_TRUE(frame(false));
-    EXPECT_FALSE(dc->inputApplied) << "the first frame at a new size keeps the old size's shape";
+    EXPECT_FALSE(dc->translucency.inputApplied) << "the first frame at a new size keeps the old size's shape";
 }
 
-// With per-pixel alpha the window gets a 32-bit visual and SwapBuffers writes alpha into the frame; the
-// program's next frame must find its GL state exactly as it left it.
+// Under a compositor the window has a 32-bit visual and SwapBuffers writes alpha into the frame (all of
+// it, or the key pixels alone); the program's next frame must find its GL state exactly as it left it.
 TEST_F(LayeredWindow, AlphaPassLeavesTheProgramsGlStateAsItWas) {
     if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
-    ASSERT_TRUE(dc->argb) << "a layered window made with per-pixel alpha asked for has a 32-bit visual";
-    // State a program may well have at the end of its frame, none of it the default.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 64, 0, 64, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(3.0f, 4.0f, 0.0f);
-    glMatrixMode(GL_TEXTURE);
-    glViewport(1, 2, 30, 40);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(5, 6, 7, 8);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_FALSE);
-    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
-    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelTransferf(GL_RED_SCALE, 0.5f);
-    glReadBuffer(GL_FRONT);
-    while (glGetError() != GL_NO_ERROR) {}
-    glGetError();
+    ASSERT_TRUE(dc->translucency.argb) << "a layered window made with per-pixel alpha asked for has a 32-bit visual";
+    // A frame of its own alpha takes the whole pass; an opaque one with key pixels only the key's clears.
+    for (const float frameAlpha : {0.5f, 1.0f}) {
+        SCOPED_TRACE(frameAlpha);
+        std::this_thread::sleep_for(std::chrono::milliseconds(40)); // a refresh on: this frame is read
+        glMatrixMode(GL_MODELVIEW);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        drawRedWithKeyCorner(frameAlpha);
+        // State a program may well have at the end of its frame, none of it the default.
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, 64, 0, 64, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(3.0f, 4.0f, 0.0f);
+        glMatrixMode(GL_TEXTURE);
+        glViewport(1, 2, 30, 40);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(5, 6, 7, 8);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glColorMask(GL_TRUE, GL_FALSE, GL_TRUE, GL_FALSE);
+        glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+        glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_TEXTURE_2D);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glPixelTransferf(GL_RED_SCALE, 0.5f);
+        glReadBuffer(GL_FRONT);
+        while (glGetError() != GL_NO_ERROR) {}
+        glGetError();
 
-    SwapBuffers(dc);
+        SwapBuffers(dc);
 
-    EXPECT_TRUE(dc->alphaPassOn);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    GLint mode = 0;
-    glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_EQ(mode, GL_TEXTURE);
-    GLfloat projection[16];
-    GLfloat modelview[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    EXPECT_FLOAT_EQ(projection[0], 2.0f / 64);
-    EXPECT_FLOAT_EQ(projection[12], -1.0f);
-    EXPECT_FLOAT_EQ(modelview[12], 3.0f);
-    EXPECT_FLOAT_EQ(modelview[13], 4.0f);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 1);
-    EXPECT_EQ(viewport[3], 40);
-    GLint scissor[4];
-    glGetIntegerv(GL_SCISSOR_BOX, scissor);
-    EXPECT_EQ(scissor[2], 7);
-    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint source = 0;
-    GLint destination = 0;
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(source, GL_SRC_ALPHA);
-    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_ALPHA);
-    GLboolean mask[4];
-    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
-    EXPECT_TRUE(mask[0] && !mask[1] && mask[2] && !mask[3]);
-    GLfloat clear[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-    EXPECT_FLOAT_EQ(clear[2], 0.75f);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_FLOAT_EQ(colour[3], 0.4f);
-    GLint alignment = 0;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(alignment, 1);
-    GLfloat redScale = 0;
-    glGetFloatv(GL_RED_SCALE, &redScale);
-    EXPECT_FLOAT_EQ(redScale, 0.5f);
-    GLint readBuffer = 0;
-    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-    EXPECT_EQ(readBuffer, GL_FRONT);
+        EXPECT_TRUE(dc->translucency.alphaPassOn);
+        EXPECT_EQ(hasOpacityHint(window), frameAlpha == 1.0f) << "not the path this frame asks for";
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        GLint mode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(mode, GL_TEXTURE);
+        GLfloat projection[16];
+        GLfloat modelview[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        EXPECT_FLOAT_EQ(projection[0], 2.0f / 64);
+        EXPECT_FLOAT_EQ(projection[12], -1.0f);
+        EXPECT_FLOAT_EQ(modelview[12], 3.0f);
+        EXPECT_FLOAT_EQ(modelview[13], 4.0f);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[0], 1);
+        EXPECT_EQ(viewport[3], 40);
+        GLint scissor[4];
+        glGetIntegerv(GL_SCISSOR_BOX, scissor);
+        EXPECT_EQ(scissor[2], 7);
+        EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+        EXPECT_TRUE(glIsEnabled(GL_BLEND));
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_EQ(integerState(GL_BLEND_SRC), GL_SRC_ALPHA);
+        EXPECT_EQ(integerState(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+        GLboolean mask[4];
+        glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+        EXPECT_TRUE(mask[0] && !mask[1] && mask[2] && !mask[3]);
+        GLfloat clear[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_FLOAT_EQ(clear[2], 0.75f);
+        GLfloat colour[4];
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_FLOAT_EQ(colour[3], 0.4f);
+        GLint alignment = 0;
+        glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+        EXPECT_EQ(alignment, 1);
+        GLfloat redScale = 0;
+        glGetFloatv(GL_RED_SCALE, &redScale);
+        EXPECT_FLOAT_EQ(redScale, 0.5f);
+        GLint readBuffer = 0;
+        glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+        EXPECT_EQ(readBuffer, GL_FRONT);
+    }
 }
 
 // The pass itself: alpha 150 and colour times 150/255 where the frame is not key, all zero where it is.
+// A frame with alpha of its own (here 0.5) cannot leave the opacity to the hint.
 TEST_F(LayeredWindow, AlphaPassWritesPremultipliedOpacityAndClearsTheKey) {
     if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glScissor(0, 0, 16, 16); // GL's bottom-left corner: the window's rows 48 to 63
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glDisable(GL_SCISSOR_TEST);
+    drawRedWithKeyCorner(0.5f);
     applyTranslucency(dc, 0); // what SwapBuffers does before the swap, the result still in the back buffer
     unsigned char red[4];
     unsigned char key[4];
@@ -289,41 +313,97 @@ TEST_F(LayeredWindow, AlphaPassWritesPremultipliedOpacityAndClearsTheKey) {
     EXPECT_EQ(red[2], 0);
     EXPECT_EQ(red[3], 150);
     for (int channel = 0; channel < 4; ++channel) EXPECT_EQ(key[channel], 0) << "channel " << channel;
-    EXPECT_TRUE(dc->inputApplied) << "key pixels let clicks through";
-    EXPECT_FALSE(dc->boundingApplied) << "alpha 0 shows what is behind; no bounding shape";
+    EXPECT_TRUE(dc->translucency.inputApplied) << "key pixels let clicks through";
+    EXPECT_FALSE(dc->translucency.boundingApplied) << "alpha 0 shows what is behind; no bounding shape";
 }
 
-// A frame with much key (a checkerboard of 4-pixel cells) takes the alpha as one image; same result.
+// A frame with much key (a checkerboard of 4-pixel cells) takes the key as one image; same result, with
+// the whole pass (a frame of its own alpha) and without it (an opaque frame).
 TEST_F(LayeredWindow, AlphaPassOverMuchKeyGivesTheSameAlpha) {
     if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
-    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
-    for (int y = 0; y < 64; y += 4)
-        for (int x = (y / 4) % 2 * 4; x < 64; x += 8) {
-            glScissor(x, y, 4, 4);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-    glDisable(GL_SCISSOR_TEST);
-    applyTranslucency(dc, 0);
-    glReadBuffer(GL_BACK);
-    for (int y = 1; y < 64; y += 4) {
-        for (int x = 1; x < 64; x += 4) {
-            unsigned char pixel[4];
-            glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-            const bool key = ((x / 4) + (y / 4)) % 2 == 0;
-            if (key) {
-                ASSERT_EQ(pixel[2], 0) << x << ", " << y;
-                ASSERT_EQ(pixel[3], 0) << x << ", " << y;
-            } else {
-                ASSERT_NEAR(pixel[1], 150, 1) << x << ", " << y;
-                ASSERT_EQ(pixel[3], 150) << x << ", " << y;
+    for (const float frameAlpha : {0.5f, 1.0f}) {
+        SCOPED_TRACE(frameAlpha);
+        const int drawn = frameAlpha < 1.0f ? 150 : 255; // green and alpha where not key
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0.0f, 1.0f, 0.0f, frameAlpha);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_SCISSOR_TEST);
+        glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+        for (int y = 0; y < 64; y += 4)
+            for (int x = (y / 4) % 2 * 4; x < 64; x += 8) {
+                glScissor(x, y, 4, 4);
+                glClear(GL_COLOR_BUFFER_BIT);
+            }
+        glDisable(GL_SCISSOR_TEST);
+        applyTranslucency(dc, 0);
+        glReadBuffer(GL_BACK);
+        for (int y = 1; y < 64; y += 4) {
+            for (int x = 1; x < 64; x += 4) {
+                unsigned char pixel[4];
+                glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+                const bool key = ((x / 4) + (y / 4)) % 2 == 0;
+                if (key) {
+                    ASSERT_EQ(pixel[2], 0) << x << ", " << y;
+                    ASSERT_EQ(pixel[3], 0) << x << ", " << y;
+                } else {
+                    ASSERT_NEAR(pixel[1], drawn, 1) << x << ", " << y;
+                    ASSERT_EQ(pixel[3], drawn) << x << ", " << y;
+                }
             }
         }
+        EXPECT_GT(dc->translucency.cutout.mask.size(), 0u) << "the image path was not taken";
     }
-    EXPECT_GT(dc->alphaMask.size(), 0u) << "the image path was not taken";
+}
+
+// An opaque frame under a compositor that applies the hint over the window's own alpha: the hint
+// carries the opacity, the colour stays as drawn, and only key pixels are written (to 0).
+TEST_F(LayeredWindow, OverAnOpaqueFrameOnlyTheKeyIsWrittenAndTheHintCarriesTheOpacity) {
+    if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
+    drawRedWithKeyCorner(1.0f);
+    applyTranslucency(dc, 0);
+    unsigned char red[4];
+    unsigned char key[4];
+    glReadBuffer(GL_BACK);
+    glReadPixels(40, 40, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, red);
+    glReadPixels(3, 3, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, key);
+    EXPECT_EQ(red[0], 255);
+    EXPECT_EQ(red[3], 255);
+    for (int channel = 0; channel < 4; ++channel) EXPECT_EQ(key[channel], 0) << "channel " << channel;
+    EXPECT_TRUE(hasOpacityHint(window)) << "nothing else carries the opacity";
+    EXPECT_TRUE(dc->translucency.inputApplied);
+    EXPECT_FALSE(dc->translucency.boundingApplied);
+}
+
+// A compositor that stops while the window runs leaves it opaque and keyed by shapes, with the hint
+// back for the next one; one that starts takes the window's own alpha again. Each is seen within a
+// second (the layer looks at the compositor's selection once a second).
+TEST_F(LayeredWindow, FollowsTheCompositorStoppingAndStartingAgain) {
+    if (!compositing()) GTEST_SKIP() << "needs a compositor (TRANSLUCENCY_TEST_COMPOSITOR)";
+    const auto keyedFrame = [&] {
+        drawRedWithKeyCorner(0.5f); // alpha of its own: the whole pass under the compositor
+        return SwapBuffers(dc);
+    };
+    const auto hasHint = [&] { return hasOpacityHint(window); };
+    ASSERT_TRUE(keyedFrame());
+    EXPECT_TRUE(dc->translucency.alphaPassOn);
+    EXPECT_FALSE(dc->translucency.boundingApplied);
+    EXPECT_FALSE(hasHint());
+
+    compositor.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    ASSERT_TRUE(keyedFrame());
+    EXPECT_FALSE(dc->translucency.alphaPassOn) << "per-pixel alpha without a compositor";
+    EXPECT_TRUE(dc->translucency.boundingApplied && dc->translucency.inputApplied) << "key pixels not cut out";
+    EXPECT_TRUE(hasHint()) << "a compositor starting later would find no opacity";
+
+    XvfbEnvironment::startCompositor();
+    ASSERT_TRUE(compositing());
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    ASSERT_TRUE(keyedFrame());
+    EXPECT_TRUE(dc->translucency.alphaPassOn);
+    EXPECT_FALSE(dc->translucency.boundingApplied) << "a bounding shape under a compositor";
+    EXPECT_TRUE(dc->translucency.inputApplied);
+    EXPECT_FALSE(hasHint()) << "the hint and the window's own alpha would blend twice";
 }
 
 } // namespace

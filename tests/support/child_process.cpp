@@ -41,6 +41,7 @@ std::vector<char*> pointersTo(std::vector<std::string>& strings) {
         close(in);
     }
     for (const int descriptor : options.inheritedDescriptors) fcntl(descriptor, F_SETFD, 0);
+    if (options.ownProcessGroup) setpgid(0, 0);
     if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0) _exit(127);
     std::vector<std::string> argv = options.argv;
     execve(argv[0].c_str(), pointersTo(argv).data(), pointersTo(environment).data());
@@ -68,7 +69,9 @@ std::unique_ptr<ChildProcess> ChildProcess::launch(const LaunchOptions& options)
     const pid_t pid = fork();
     if (pid < 0) return nullptr;
     if (pid == 0) execChild(options, std::move(environment));
-    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, options.outputPath));
+    // Also here, so that the group exists before the parent may signal it.
+    if (options.ownProcessGroup) setpgid(pid, pid);
+    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, options.outputPath, options.ownProcessGroup));
 }
 
 ChildProcess::~ChildProcess() { terminate(); }
@@ -92,14 +95,18 @@ std::optional<int> ChildProcess::waitForExit(double timeoutSeconds) {
     return status_;
 }
 
+void ChildProcess::signal(int number) { kill(group_ ? -pid_ : pid_, number); }
+
 int ChildProcess::terminate() {
     if (running()) {
-        kill(pid_, SIGTERM);
+        signal(SIGTERM);
         if (!waitForExit(2.0)) {
-            kill(pid_, SIGKILL);
+            signal(SIGKILL);
             reap(0);
         }
     }
+    // What the group's leader started may outlive it.
+    if (group_) kill(-pid_, SIGKILL);
     return *status_;
 }
 

@@ -18,6 +18,9 @@ struct LaunchOptions {
     // Descriptors the program inherits under the same numbers, though opened close-on-exec: open them so, and
     // no other child started meanwhile gets them too.
     std::vector<int> inheritedDescriptors;
+    // The program leads a process group of its own and terminating it signals the whole group: for
+    // launchers such as dbus-run-session, whose bus and desktop would otherwise outlive them.
+    bool ownProcessGroup = false;
 };
 
 class ChildProcess {
@@ -41,11 +44,14 @@ public:
     std::string output() const;
 
 private:
-    ChildProcess(pid_t pid, std::string outputPath) : pid_(pid), outputPath_(std::move(outputPath)) {}
+    ChildProcess(pid_t pid, std::string outputPath, bool group)
+        : pid_(pid), outputPath_(std::move(outputPath)), group_(group) {}
     bool reap(int options);
+    void signal(int number);
 
     pid_t pid_;
     std::string outputPath_;
+    bool group_;
     std::optional<int> status_;
 };
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "seams.h"
+
 namespace {
 
 std::string matchFaceFile(const char* family) {

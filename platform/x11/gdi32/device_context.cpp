@@ -62,6 +62,18 @@ void announceColormap(Display* display, HDC__* dc) {
     XSetWMColormapWindows(display, dc->window->xwindow, windows, 2);
 }
 
+// What a refused surface left behind, freed (the requests themselves may fail: inside the caller's trap).
+void destroyWindowSurface(Display* display, HDC__* dc) {
+    if (dc->drawable) glXDestroyWindow(display, dc->drawable);
+    if (dc->surface) XDestroyWindow(display, dc->surface);
+    if (dc->colormap) XFreeColormap(display, dc->colormap);
+    dc->drawable = 0;
+    dc->surface = 0;
+    dc->colormap = 0;
+    dc->paletteColormap = false;
+    dc->colormapCells = 0;
+}
+
 } // namespace
 
 // A client area larger than GL can draw into keeps a surface GL can draw into: the driver would
@@ -71,18 +83,23 @@ int drawableExtent(int clientExtent) {
     return limit > 0 ? std::min(clientExtent, limit) : clientExtent;
 }
 
+// NOTE: inside a trap: the server or GLX may refuse the visual, the colormap or the drawable, and the
+// refusal fails SetPixelFormat with nothing left behind.
 bool createWindowSurface(HDC__* dc, const PixelFormat& format) {
     Display* display = layer().display;
     if (!display || !dc->window || !dc->window->xwindow) return false;
     XVisualInfo* visual = glXGetVisualFromFBConfig(display, format.config);
     if (!visual) return false;
+    XErrorTrap trap(display);
     makeColormap(display, dc, *visual);
     dc->surface = makeChild(display, dc, *visual);
     XFree(visual);
     if (dc->paletteColormap) announceColormap(display, dc);
     dc->drawable = glXCreateWindow(display, format.config, dc->surface, nullptr);
     XMapWindow(display, dc->surface);
-    return dc->surface != 0 && dc->drawable != 0;
+    if (!trap.failed() && dc->surface && dc->drawable) return true;
+    destroyWindowSurface(display, dc);
+    return false;
 }
 
 void resizeWindowSurface(HWND__* window) {

@@ -162,9 +162,11 @@ FormatPreference layerPreference(const HWND__* window) {
     if (!window || !isLayered(*window)) return preference;
     // A layered window's frame is read back every frame: with alpha in the buffer that is a plain copy.
     preference.alpha = true;
-    // Per-pixel alpha needs the window remade on a 32-bit visual, possible only before it is shown.
+    // Per-pixel alpha needs the window remade on a 32-bit visual, possible only before it is shown. A
+    // layered window gets one whether or not a compositor runs now: one may start later, and without
+    // one the server shows the colour and ignores the alpha.
     const bool canRemake = !(window->style & WS_VISIBLE);
-    preference.visualDepth = canRemake && wantsPerPixelAlpha(*window) ? 32 : window->depth;
+    preference.visualDepth = canRemake ? 32 : window->depth;
     return preference;
 }
 
@@ -205,7 +207,7 @@ BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*) {
     if (!createWindowSurface(dc, chosen)) return FALSE;
     dc->format = format;
     dc->config = chosen.config;
-    dc->argb = hasAlphaVisual(chosen) && dc->window->depth == 32;
+    dc->translucency.argb = hasAlphaVisual(chosen) && dc->window->depth == 32;
     return TRUE;
 }
 

@@ -29,6 +29,9 @@ uint32_t keyWord(COLORREF key);
 // Whether any of count pixels has exactly the key colour; alpha does not count.
 bool hasKeyPixel(const uint32_t* pixels, size_t count, COLORREF key);
 
+// Whether all of count pixels have alpha 255 (true for none).
+bool allOpaque(const uint32_t* pixels, size_t count);
+
 // A frame as read: width x height pixels, rows bottom-up. GL reads from the bottom-left corner of
 // the window, so a frame smaller than its window covers the window's bottom-left part.
 struct FrameView {

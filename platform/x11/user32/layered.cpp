@@ -1,5 +1,5 @@
 // Layered windows: the attributes are kept on the window; the opacity goes to the compositing manager,
-// or into the window's own alpha where its GL surface blends per pixel (see gdi32/swap_buffers.cpp).
+// or into the window's own alpha where its GL surface blends per pixel (see gdi32/translucency.cpp).
 
 #include <X11/Xatom.h>
 
@@ -13,9 +13,9 @@ bool applyOpacity(Display* display, const HWND__& window) {
     XErrorTrap trap(display);
     const Atom opacity = layer().atoms.netWmWindowOpacity;
     // NOTE: while the frame carries the opacity in its own alpha, a compositor applying the hint as
-    // well would blend the window twice.
-    const bool inAlpha = window.dc && window.dc->alphaPassOn;
-    if ((window.layeredFlags & LWA_ALPHA) && window.alpha != 255 && !inAlpha) {
+    // well would blend the window twice; once the window has drawn, its translucency decides.
+    const signed char decided = window.dc ? window.dc->translucency.opacityHint : -1;
+    if ((window.layeredFlags & LWA_ALPHA) && window.alpha != 255 && decided != 0) {
         const unsigned long value = opacityCardinal(window.alpha);
         XChangeProperty(display, window.xwindow, opacity, XA_CARDINAL, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&value), 1);
@@ -56,16 +56,6 @@ void copyProperties(Display* display, Window from, Window to) {
     if (names) XFree(names);
 }
 
-// The class cursor, as CreateWindowExA set it: the class is found by its procedure.
-void copyClassCursor(Display* display, const HWND__& window) {
-    for (const auto& entry : layer().classes) {
-        const WindowClass& windowClass = entry.second;
-        if (windowClass.proc != window.proc || !windowClass.cursor || !windowClass.cursor->cursorShape) continue;
-        XDefineCursor(display, window.xwindow, XCreateFontCursor(display, windowClass.cursor->cursorShape));
-        return;
-    }
-}
-
 } // namespace
 
 // NOTE: X fixes a window's visual when it is made, and a compositor blends a window by the alpha of
@@ -78,24 +68,14 @@ bool moveWindowToVisual(HWND__* window, const XVisualInfo& visual, Colormap colo
     XErrorTrap trap(display);
     XWindowAttributes old = {};
     if (!XGetWindowAttributes(display, window->xwindow, &old) || old.map_state != IsUnmapped) return false;
-    XSetWindowAttributes attributes = {};
-    attributes.background_pixmap = None;
-    attributes.border_pixel = 0;
-    attributes.colormap = colormap;
-    attributes.event_mask = old.your_event_mask;
-    const Window remade =
-        XCreateWindow(display, RootWindow(display, visual.screen), old.x, old.y, static_cast<unsigned>(old.width),
-                      static_cast<unsigned>(old.height), 0, visual.depth, InputOutput, visual.visual,
-                      CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
-    if (trap.failed() || !remade) return false;
+    if (trap.failed()) return false;
+    const Window remade = createTopLevel(display, *window, visual.visual, visual.depth, colormap, old.x, old.y);
+    if (!remade) return false;
     copyProperties(display, window->xwindow, remade);
     const Window previous = window->xwindow;
     layer().windows.erase(previous);
     window->xwindow = remade;
-    window->visual = visual.visual;
-    window->depth = visual.depth;
     layer().windows[remade] = window;
-    copyClassCursor(display, *window);
     XDestroyWindow(display, previous);
     return true; // a property that failed to copy is not worth keeping the old visual for
 }

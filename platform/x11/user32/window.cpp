@@ -1,7 +1,6 @@
 // Window classes and windows: creation, showing, sizing, styles and destruction.
 
 #include <X11/Xutil.h>
-#include <X11/cursorfont.h>
 
 #include <algorithm>
 #include <cctype>
@@ -35,25 +34,6 @@ const WindowClass* findClass(LPCSTR name) {
 // NOTE: X refuses windows of zero width or height; a zero-sized client area is a 1x1 X window.
 unsigned int xExtent(int extent) { return static_cast<unsigned int>(std::max(1, extent)); }
 
-Window createXWindow(Display* display, HWND__& window, int x, int y) {
-    const int screen = DefaultScreen(display);
-    window.visual = DefaultVisual(display, screen);
-    window.depth = DefaultDepth(display, screen);
-    XSetWindowAttributes attributes = {};
-    attributes.background_pixmap = None; // GL draws every pixel; no flash of background
-    attributes.border_pixel = 0;
-    attributes.colormap = DefaultColormap(display, screen);
-    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            StructureNotifyMask | FocusChangeMask;
-    return XCreateWindow(display, RootWindow(display, screen), x, y, xExtent(window.clientWidth),
-                         xExtent(window.clientHeight), 0, window.depth, InputOutput, window.visual,
-                         CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attributes);
-}
-
-void applyCursor(Display* display, Window xwindow, HCURSOR cursor) {
-    if (cursor && cursor->cursorShape) XDefineCursor(display, xwindow, XCreateFontCursor(display, cursor->cursorShape));
-}
-
 bool isLiveWindow(HWND window) { return window && !window->destroyed && window->xwindow; }
 
 // NOTE: the handle itself stays allocated: the program still passes it to ReleaseDC at exit.
@@ -66,6 +46,26 @@ void forgetWindow(HWND__* window) {
 }
 
 } // namespace
+
+// NOTE: the one place top-level X windows are made, here and when a layered window moves to a visual
+// with alpha; inside a trap, so a refusal (a visual or size the server rejects) fails the call.
+Window createTopLevel(Display* display, HWND__& window, Visual* visual, int depth, Colormap colormap, int x, int y) {
+    XSetWindowAttributes attributes = {};
+    attributes.background_pixmap = None; // GL draws every pixel; no flash of background
+    attributes.border_pixel = 0;
+    attributes.colormap = colormap;
+    attributes.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            StructureNotifyMask | FocusChangeMask;
+    attributes.cursor = xCursor(window.cursor);
+    XErrorTrap trap(display);
+    const Window made = XCreateWindow(display, DefaultRootWindow(display), x, y, xExtent(window.clientWidth),
+                                      xExtent(window.clientHeight), 0, depth, InputOutput, visual,
+                                      CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask | CWCursor, &attributes);
+    if (trap.failed() || !made) return 0;
+    window.visual = visual;
+    window.depth = depth;
+    return made;
+}
 
 HWND__* findWindow(Window xwindow) {
     const auto found = layer().windows.find(xwindow);
@@ -111,9 +111,15 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     window->exStyle = static_cast<LONG>(exStyle);
     window->clientWidth = std::max(0, width);
     window->clientHeight = std::max(0, height);
-    window->xwindow = createXWindow(display, *window, x, y);
+    window->cursor = windowClass->cursor;
+    const int screen = DefaultScreen(display);
+    window->xwindow = createTopLevel(display, *window, DefaultVisual(display, screen), DefaultDepth(display, screen),
+                                     DefaultColormap(display, screen), x, y);
+    if (!window->xwindow) {
+        delete window;
+        return nullptr;
+    }
     setWindowProperties(display, *window, windowClass->icon, x, y);
-    applyCursor(display, window->xwindow, windowClass->cursor);
     layer().windows[window->xwindow] = window;
 
     // As in Win32, the procedure sees WM_CREATE before CreateWindowExA returns; -1 refuses creation.

@@ -22,7 +22,12 @@ void learnSurfaceLimit(HDC dc) {
 HGLRC wglCreateContext(HDC dc) {
     Display* display = layer().display;
     if (!display || !dc || !dc->config) return nullptr;
+    XErrorTrap trap(display); // GLX refuses some configs with an X error (BadMatch, GLXBadFBConfig)
     GLXContext context = glXCreateNewContext(display, dc->config, GLX_RGBA_TYPE, nullptr, True);
+    if (trap.failed() && context) {
+        glXDestroyContext(display, context);
+        context = nullptr;
+    }
     if (!context) return nullptr;
     return new HGLRC__{context};
 }
