@@ -291,8 +291,9 @@ std::unique_ptr<ChildProgram> startCompositor(const std::string& path, const std
     return child;
 }
 
-// The figures of one program against the yardstick, a row each.
-void printTable(const char* name, const std::vector<RunFigures>& runs, const std::vector<RunFigures>& plainRuns) {
+// The figures of one program against a yardstick measured in the same rounds, a row each.
+void printTable(const char* name, const std::vector<RunFigures>& runs, const char* yardstick,
+                const std::vector<RunFigures>& plainRuns) {
     const Row rows[] = {
         {"frame rate, vsync off (frames/s)", 1, &RunFigures::frameRate},
         {"CPU per frame, vsync off (ms)", 3, &RunFigures::cpuMsPerFrame},
@@ -302,7 +303,8 @@ void printTable(const char* name, const std::vector<RunFigures>& runs, const std
         {"standing still, vsync on: CPU (% of a core)", 1, &RunFigures::stillCpuPercent},
         {"standing still, vsync on: frame rate (1/s)", 1, &RunFigures::stillFrameRate},
     };
-    std::printf("\n%s\n", tableRow("metric: median (min..max)", name, "plain", "ratio of medians; per round").c_str());
+    std::printf("\n%s\n",
+                tableRow("metric: median (min..max)", name, yardstick, "ratio of medians; per round").c_str());
     std::printf("%s\n", std::string(130, '-').c_str());
     for (const Row& row : rows) {
         const auto spread = spreadOf(valuesOf(runs, row.figure));
@@ -406,10 +408,13 @@ int main(int argc, char** argv) {
         if (changing) keyChanging.push_back(*changing);
     }
 
-    printTable("ours", oursRuns, plainRuns);
+    printTable("ours", oursRuns, "plain", plainRuns);
     if (!beforeRuns.empty()) {
         std::printf("\nthe earlier build (%s), measured in the same rounds:\n", options->before.c_str());
-        printTable("before", beforeRuns, plainRuns);
+        printTable("before", beforeRuns, "plain", plainRuns);
+        // The change itself: this build against the earlier one, round by round.
+        std::printf("\nthis build against the earlier one:\n");
+        printTable("ours", oursRuns, "before", beforeRuns);
     }
     std::printf("\ncolour key per frame, ours - plain (ms): frame time %s, CPU %s\n",
                 formatSpread(spreadOf(pairedDifferences(oursRuns, plainRuns, frameTimeMs)), 3).c_str(),

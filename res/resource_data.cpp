@@ -64,9 +64,11 @@ DecodedIcon decodeAppIcon() {
 
 } // namespace
 
+bool hasIconGroup(int id) { return id == IDI_TESSIVAR; }
+
 const IconImage* findIconImages(int id, int* count) {
     if (count) *count = 0;
-    if (id != IDI_TESSIVAR) return nullptr;
+    if (!hasIconGroup(id)) return nullptr;
     // Decoded once, on first use, and kept for the life of the process as a resource section would be.
     static const DecodedIcon icon = decodeAppIcon();
     if (icon.images.empty()) return nullptr;

@@ -17,7 +17,10 @@ struct AcceleratorEntry {
     uint16_t command;
 };
 
-// The images of icon group `id`, largest first; null and a count of 0 for an unknown id.
+// Whether icon group `id` exists, without decoding its images.
+bool hasIconGroup(int id);
+// The images of icon group `id`, largest first, decoded on the first call; null and a count of 0 for
+// an unknown id (or images that fail to decode).
 const IconImage* findIconImages(int id, int* count);
 
 // The entries of accelerator table `id`; null and a count of 0 for an unknown id.

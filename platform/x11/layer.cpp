@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <thread>
 
 namespace {
 
@@ -67,9 +68,38 @@ int onConnectionLost(Display*) {
     _exit(1);
 }
 
+// The display being opened ahead of the layer's first use (see openDisplayEarly). Both fields are
+// constant-initialised, so they hold before any static constructor runs.
+struct EarlyDisplay {
+    std::thread* opener = nullptr; // opening it; null when never started or already joined
+    Display* display = nullptr;    // what the opener opened (null: none); read only after joining it
+};
+EarlyDisplay early;
+
+// NOTE: Mesa loads and starts its driver when the display's framebuffer configs are first asked for
+// (GLX's version and extension queries are answered by libglvnd without it); with a software
+// rasteriser that is most of the time to the first frame, so the early opener asks for them too.
+Display* openDisplayWithGlx() {
+    Display* display = XOpenDisplay(nullptr);
+    int errorBase = 0;
+    int eventBase = 0;
+    if (!display || !glXQueryExtension(display, &errorBase, &eventBase)) return display;
+    int count = 0;
+    if (GLXFBConfig* configs = glXGetFBConfigs(display, DefaultScreen(display), &count)) XFree(configs);
+    return display;
+}
+
+Display* openDisplay() {
+    if (!early.opener) return XOpenDisplay(nullptr);
+    early.opener->join();
+    delete early.opener;
+    early.opener = nullptr;
+    return early.display;
+}
+
 LayerState* createLayer() {
     auto* state = new LayerState();
-    state->display = XOpenDisplay(nullptr);
+    state->display = openDisplay();
     if (state->display) {
         state->atoms = internAtoms(state->display);
         XSetErrorHandler(onXError);
@@ -84,6 +114,10 @@ LayerState* createLayer() {
 LayerState& layer() {
     static LayerState* const state = createLayer();
     return *state;
+}
+
+void openDisplayEarly() {
+    if (!early.opener) early.opener = new std::thread([] { early.display = openDisplayWithGlx(); });
 }
 
 ProtocolAtoms protocolAtoms() {

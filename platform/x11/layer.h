@@ -47,6 +47,8 @@ struct HWND__ {
     Visual* visual = nullptr;
     int depth = 0;
     HCURSOR cursor = nullptr; // the class cursor, shown over the window
+    HICON icon = nullptr;     // the class icon, put on the X window by showPendingIcons
+    bool iconPending = false; // the icon is still to be put on the X window
     // Set by DestroyWindow: the X window is gone (xwindow is 0) but the handle stays readable.
     bool destroyed = false;
 };
@@ -78,8 +80,7 @@ struct HPALETTE__ {
 
 // An icon group of the resources, or a cursor shape.
 struct HICON__ {
-    const IconImage* images = nullptr;
-    int imageCount = 0;
+    int iconGroup = 0;            // the icon's resource id; its images are decoded when first shown
     unsigned int cursorShape = 0; // an XC_ font-cursor shape; 0 for icons
 };
 
@@ -160,6 +161,7 @@ struct LayerState {
     std::map<int, HICON__> icons;               // LoadIconA's handles by icon-group id
     std::map<int, HACCEL__> accelerators;       // LoadAcceleratorsA's handles by table id
     std::map<unsigned, Cursor> cursors;         // X font cursors by shape: made once, freed at exit
+    bool iconsPending = false;                  // some live window's iconPending is set
 
     // Messages (user32/messages.cpp)
     std::deque<MSG> posted; // messages posted to the queue (TranslateMessage's characters), oldest first
@@ -188,8 +190,14 @@ struct LayerState {
     unsigned nextThreadId = 1;       // the id _beginthreadex reports for the next thread
 };
 
-// The one state object; the first call opens the display.
+// The one state object; the first call opens the display, or takes the one openDisplayEarly opened.
 LayerState& layer();
+
+// Starts opening the display, with GLX initialised on it, on a thread of its own, so that it overlaps
+// whatever the process does before its first use of the layer. Call it once, from the main thread,
+// before anything uses the layer; the layer's first use then waits for that thread and takes the
+// connection. The thread touches nothing but that connection, and the connection nothing else until then.
+void openDisplayEarly();
 
 // Catches the X errors of the requests made while it lives. Any client may destroy our windows or send
 // us events naming windows that no longer exist, so a request that can fail for reasons outside the
@@ -249,7 +257,10 @@ bool noteKeymapChange(XEvent& event);
 // Records a new client size, keeps the GL surface in step and sends WM_SIZE.
 void setClientSize(HWND__* window, int width, int height);
 // Window-manager properties of a new window: names, class, icon, protocols, pid, machine, position.
-void setWindowProperties(Display* display, const HWND__& window, HICON icon, int x, int y);
+void setWindowProperties(Display* display, const HWND__& window, int x, int y);
+// Puts the class icon on every window still waiting for it. Run before the message queue is read, so
+// decoding the icon and sending it (hundreds of kilobytes) come after the program's first frame.
+void showPendingIcons();
 // What ties any other window of ours (the message box) to this process as it ties the main window:
 // WM_CLASS, WM_CLIENT_MACHINE and _NET_WM_PID.
 void setProcessIdentity(Display* display, Window xwindow);

@@ -171,6 +171,22 @@ TEST_F(RunningGauge, WindowIsA600SquareClientAreaWithItsNamesAndProtocols) {
     EXPECT_TRUE(acceptsDeleteWindow(display, window_));
 }
 
+// The icon goes on after the first frame, so it is waited for: every image of the icon group, largest
+// first, each as width, height and its pixels.
+TEST_F(RunningGauge, WindowGetsEveryImageOfItsIcon) {
+    std::optional<std::vector<std::uint32_t>> icon;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(startTimeoutSeconds);
+    while (!(icon = property32(x_->display(), window_, "_NET_WM_ICON", XA_CARDINAL)) &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(icon) << "no _NET_WM_ICON";
+    std::vector<std::uint32_t> sizes;
+    for (size_t at = 0; at + 2 <= icon->size() && (*icon)[at] == (*icon)[at + 1];
+         at += 2 + size_t{(*icon)[at]} * (*icon)[at])
+        sizes.push_back((*icon)[at]);
+    EXPECT_EQ(sizes, (std::vector<std::uint32_t>{256, 48, 32, 16}));
+}
+
 TEST_F(RunningGauge, StartsWithAllPointsInTheMiddleAndTheIndicatorUpright) { EXPECT_EQ(startFaults(frame()), ""); }
 
 TEST_F(RunningGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned) {

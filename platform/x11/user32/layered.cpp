@@ -34,30 +34,6 @@ BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD fla
     return applyOpacity(layer().display, *window) ? TRUE : FALSE;
 }
 
-namespace {
-
-// Every property of one window onto another, as stored.
-void copyProperties(Display* display, Window from, Window to) {
-    int count = 0;
-    Atom* names = XListProperties(display, from, &count);
-    for (int i = 0; i < count; ++i) {
-        Atom type = None;
-        int format = 0;
-        unsigned long items = 0;
-        unsigned long remaining = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(display, from, names[i], 0, 0x7FFFFFFF, False, AnyPropertyType, &type, &format, &items,
-                               &remaining, &data) == Success &&
-            type != None) {
-            XChangeProperty(display, to, names[i], type, format, PropModeReplace, data, static_cast<int>(items));
-        }
-        if (data) XFree(data);
-    }
-    if (names) XFree(names);
-}
-
-} // namespace
-
 // NOTE: X fixes a window's visual when it is made, and a compositor blends a window by the alpha of
 // its own visual, so per-pixel alpha needs the top-level window itself on the surface's visual. Only
 // a window never shown is remade: no window manager has seen it yet.
@@ -71,11 +47,13 @@ bool moveWindowToVisual(HWND__* window, const XVisualInfo& visual, Colormap colo
     if (trap.failed()) return false;
     const Window remade = createTopLevel(display, *window, visual.visual, visual.depth, colormap, old.x, old.y);
     if (!remade) return false;
-    copyProperties(display, window->xwindow, remade);
     const Window previous = window->xwindow;
     layer().windows.erase(previous);
     window->xwindow = remade;
     layer().windows[remade] = window;
+    // The layer set every property the old window had; set again here, without reading them back.
+    setWindowProperties(display, *window, old.x, old.y);
+    applyOpacity(display, *window);
     XDestroyWindow(display, previous);
-    return true; // a property that failed to copy is not worth keeping the old visual for
+    return true; // a property that failed to set is not worth keeping the old visual for
 }

@@ -111,6 +111,7 @@ void handleEvent(Display* display, XEvent& event) {
 void pumpXEvents() {
     Display* display = layer().display;
     if (!display) return;
+    showPendingIcons();
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);

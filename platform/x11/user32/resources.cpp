@@ -30,13 +30,13 @@ Cursor xCursor(HCURSOR cursor) {
 
 HICON LoadIconA(HINSTANCE, LPCSTR name) {
     return loadResourceOnce(layer().icons, name, [](HICON__& icon, int id) {
-        icon.images = findIconImages(id, &icon.imageCount);
-        return icon.images && icon.imageCount > 0;
+        icon.iconGroup = id;
+        return hasIconGroup(id);
     });
 }
 
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
     // A constant handle: nothing about it changes, so it needs no place in the layer's state.
-    static HICON__ arrow = {nullptr, 0, XC_left_ptr};
+    static HICON__ arrow = {0, XC_left_ptr};
     return name == IDC_ARROW ? &arrow : nullptr;
 }

@@ -112,6 +112,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     window->clientWidth = std::max(0, width);
     window->clientHeight = std::max(0, height);
     window->cursor = windowClass->cursor;
+    window->icon = windowClass->icon;
+    window->iconPending = window->icon != nullptr;
     const int screen = DefaultScreen(display);
     window->xwindow = createTopLevel(display, *window, DefaultVisual(display, screen), DefaultDepth(display, screen),
                                      DefaultColormap(display, screen), x, y);
@@ -119,8 +121,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         delete window;
         return nullptr;
     }
-    setWindowProperties(display, *window, windowClass->icon, x, y);
+    setWindowProperties(display, *window, x, y);
     layer().windows[window->xwindow] = window;
+    if (window->iconPending) layer().iconsPending = true;
 
     // As in Win32, the procedure sees WM_CREATE before CreateWindowExA returns; -1 refuses creation.
     if (sendMessage(window, WM_CREATE, 0, 0) == -1) {

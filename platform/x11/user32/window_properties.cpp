@@ -49,8 +49,10 @@ void setNames(Display* display, Window xwindow, const std::string& caption, int 
 }
 
 void setIcon(Display* display, Window xwindow, HICON icon) {
-    if (!icon || icon->imageCount == 0) return;
-    const std::vector<unsigned long> data = netWmIconData(icon->images, icon->imageCount);
+    int imageCount = 0;
+    const IconImage* images = icon ? findIconImages(icon->iconGroup, &imageCount) : nullptr;
+    if (!images || imageCount == 0) return;
+    const std::vector<unsigned long> data = netWmIconData(images, imageCount);
     XChangeProperty(display, xwindow, layer().atoms.netWmIcon, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
 }
@@ -63,10 +65,21 @@ void setProtocolsAndPid(Display* display, Window xwindow) {
 
 } // namespace
 
-void setWindowProperties(Display* display, const HWND__& window, HICON icon, int x, int y) {
+void setWindowProperties(Display* display, const HWND__& window, int x, int y) {
     setNames(display, window.xwindow, window.caption, x, y);
-    setIcon(display, window.xwindow, icon);
+    if (!window.iconPending) setIcon(display, window.xwindow, window.icon);
     setProtocolsAndPid(display, window.xwindow);
+}
+
+void showPendingIcons() {
+    LayerState& state = layer();
+    if (!state.iconsPending) return;
+    state.iconsPending = false;
+    for (const auto& [xwindow, window] : state.windows) {
+        if (!window->iconPending) continue;
+        window->iconPending = false;
+        setIcon(state.display, xwindow, window->icon);
+    }
 }
 
 void setProcessIdentity(Display* display, Window xwindow) {
