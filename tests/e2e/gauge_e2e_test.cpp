@@ -12,6 +12,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -191,6 +193,33 @@ TEST_F(RunningGauge, StartsWithAllPointsInTheMiddleAndTheIndicatorUpright) { EXP
 
 TEST_F(RunningGauge, DragsSetArmUpAndBaseRightWithAQuarterArcAndTheBarTurned) {
     ASSERT_TRUE(setArmUpBaseRight());
+    EXPECT_EQ(armUpBaseRightFaults(frame()), "");
+}
+
+// Whether the process has stopped (state T in /proc), within the time-out.
+bool waitUntilStopped(pid_t pid, double timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    const std::string statPath = "/proc/" + std::to_string(pid) + "/stat";
+    for (;;) {
+        std::string stat;
+        std::getline(std::ifstream(statPath), stat);
+        const auto nameEnd = stat.rfind(") ");
+        if (nameEnd != std::string::npos && stat.compare(nameEnd + 2, 1, "T") == 0) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// Input that piles up while no frame is drawn, as behind a slow frame on a loaded machine, is all handled in
+// order: here every event of both drags waits for one turn of the message loop.
+TEST_F(RunningGauge, DragsSetArmUpAndBaseRightAlsoWhenQueuedWhileStopped) {
+    ASSERT_EQ(kill(gauge_->pid(), SIGSTOP), 0);
+    const bool stopped = waitUntilStopped(gauge_->pid(), frameTimeoutSeconds);
+    if (stopped) dragArmUpBaseRight(*x_, window_);
+    ASSERT_EQ(kill(gauge_->pid(), SIGCONT), 0);
+    ASSERT_TRUE(stopped) << "the program did not stop";
+
+    ASSERT_TRUE(waitForFrame(armUpBaseRightReached));
     EXPECT_EQ(armUpBaseRightFaults(frame()), "");
 }
 

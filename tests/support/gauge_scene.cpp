@@ -33,6 +33,14 @@ const PixelBox baseRightCoordText{462, 280, 520, 291};
 const PixelBox sweepAtRest{480, 294, 520, 306};
 const PixelBox sweepArmUp{270, 493, 330, 507};
 
+namespace {
+
+// The ends of the indicator when a sweep of 90 degrees turns it by 180: its red end left, its blue end right.
+const PixelBox barLeftEnd = around(530, 550, 2);
+const PixelBox barRightEnd = around(570, 550, 2);
+
+} // namespace
+
 PixelBox onCircle(int degrees, double radius, int slack) {
     const double rad = degrees * M_PI / 180.0;
     return around(static_cast<int>(std::lround(300 + radius * std::cos(rad))),
@@ -47,7 +55,8 @@ void dragArmUpBaseRight(XSession& x, Window window) {
 }
 
 bool armUpBaseRightReached(const GaugeImage& f) {
-    return f.count(around(300, 450, 3), isGreen) >= 14 && f.count(around(450, 300, 3), isRed) >= 14;
+    return f.count(around(300, 450, 3), isGreen) >= 14 && f.count(around(450, 300, 3), isRed) >= 14 &&
+           f.any(barLeftEnd, isReddish) && f.any(barRightEnd, isBluish);
 }
 
 std::string startFaults(const GaugeImage& f) {
@@ -87,8 +96,8 @@ std::string armUpBaseRightFaults(const GaugeImage& f) {
     faults.check(f.count(around(300, 300, 3), isYellow) >= 14, "no vertex marker");
 
     // Sweep 90 turns the bar by 180 degrees: red end left, blue end right, lying flat.
-    faults.check(f.any(around(530, 550, 2), isReddish), "bar: no red end left");
-    faults.check(f.any(around(570, 550, 2), isBluish), "bar: no blue end right");
+    faults.check(f.any(barLeftEnd, isReddish), "bar: no red end left");
+    faults.check(f.any(barRightEnd, isBluish), "bar: no blue end right");
     faults.check(f.none(around(550, 572, 1), isLit) && f.none(around(550, 528, 1), isLit), "bar: not lying flat");
 
     faults.check(f.count(sweepArmUp, isWhite) >= 20, "no 90.0000 200 px up the arm");

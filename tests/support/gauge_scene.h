@@ -34,7 +34,10 @@ bool firstFrameDrawn(const GaugeImage& f);
 // Left drag straight up sets the arm to 90 degrees, right drag straight right the base to 0; window is the
 // client area's X window.
 void dragArmUpBaseRight(XSession& x, Window window);
-// Both markers have arrived where those drags end.
+// The frame those drags lead to is on screen: both markers where the drags end and the bar turned by the
+// sweep of 90 degrees. The bar turns by the sweep the previous frame stored, so it follows the markers one
+// frame late: when both drags reach the program between two frames (slow frames, a loaded machine), the
+// first frame with the markers in place still shows the bar as it was before them.
 bool armUpBaseRightReached(const GaugeImage& f);
 
 // The judgements below list what they found wrong, one line each; empty when the frame is right.
