@@ -161,7 +161,6 @@ struct LayerState {
     std::map<int, HICON__> icons;               // LoadIconA's handles by icon-group id
     std::map<int, HACCEL__> accelerators;       // LoadAcceleratorsA's handles by table id
     std::map<unsigned, Cursor> cursors;         // X font cursors by shape: made once, freed at exit
-    bool iconsPending = false;                  // some live window's iconPending is set
 
     // Messages (user32/messages.cpp)
     std::deque<MSG> posted; // messages posted to the queue (TranslateMessage's characters), oldest first
@@ -256,7 +255,8 @@ unsigned char typedCharacter(unsigned keycode, unsigned state);
 bool noteKeymapChange(XEvent& event);
 // Records a new client size, keeps the GL surface in step and sends WM_SIZE.
 void setClientSize(HWND__* window, int width, int height);
-// Window-manager properties of a new window: names, class, icon, protocols, pid, machine, position.
+// Window-manager properties of a new window: names, class, protocols, pid, machine, position, and the
+// icon once showPendingIcons has put it on.
 void setWindowProperties(Display* display, const HWND__& window, int x, int y);
 // Puts the class icon on every window still waiting for it. Run before the message queue is read, so
 // decoding the icon and sending it (hundreds of kilobytes) come after the program's first frame.

@@ -123,7 +123,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     }
     setWindowProperties(display, *window, x, y);
     layer().windows[window->xwindow] = window;
-    if (window->iconPending) layer().iconsPending = true;
 
     // As in Win32, the procedure sees WM_CREATE before CreateWindowExA returns; -1 refuses creation.
     if (sendMessage(window, WM_CREATE, 0, 0) == -1) {

@@ -73,8 +73,6 @@ void setWindowProperties(Display* display, const HWND__& window, int x, int y) {
 
 void showPendingIcons() {
     LayerState& state = layer();
-    if (!state.iconsPending) return;
-    state.iconsPending = false;
     for (const auto& [xwindow, window] : state.windows) {
         if (!window->iconPending) continue;
         window->iconPending = false;
